@@ -1,0 +1,29 @@
+# belverin_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [ENV <VAR=value...>])
+# One GoogleTest executable; ctest lists each test of it.
+function(belverin_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
+  set(env
+      "QT_QPA_PLATFORM=offscreen"
+      "ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+      "LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/lsan.supp:print_suppressions=0"
+      "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
+      "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp"
+      ${ARG_ENV})
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+endfunction()
+
+# belverin_add_benchmark(<name> SOURCES <files...> [LIBS <targets...>])
+# Benchmarks build only where Google Benchmark is present and never run under ctest.
+function(belverin_add_benchmark name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT TARGET benchmark::benchmark)
+    return()
+  endif()
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark Threads::Threads)
+endfunction()

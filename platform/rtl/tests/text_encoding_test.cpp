@@ -1,0 +1,44 @@
+#include "platform/rtl/text_encoding.h"
+
+#include <gtest/gtest.h>
+
+namespace rtl {
+namespace {
+
+TEST(TextEncoding, AllBytesRoundTrip) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) {
+        all += static_cast<char>(b);
+    }
+    const std::string utf8 = Cp1252ToUtf8(all);
+    EXPECT_TRUE(IsValidUtf8(utf8));
+    EXPECT_EQ(Utf8ToCp1252(utf8), all);
+}
+
+TEST(TextEncoding, KnownCharacters) {
+    struct Case {
+        std::string cp1252;
+        std::string utf8;
+    };
+    const Case cases[] = {
+        {"M\xFCller", "M\xC3\xBCller"},                                        // ü
+        {"Twee\xEB", "Twee\xC3\xAB"},                                          // ë
+        {"\x80", "\xE2\x82\xAC"},                                              // euro sign
+        {"\x81\x8D\x8F\x90\x9D", "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D"},  // undefined bytes
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Cp1252ToUtf8(c.cp1252), c.utf8);
+        EXPECT_EQ(Utf8ToCp1252(c.utf8), c.cp1252);
+    }
+}
+
+TEST(TextEncoding, UnrepresentableAndMalformedBecomeQuestionMarks) {
+    EXPECT_EQ(Utf8ToCp1252("a\xE2\x98\x83z"), "a?z");  // snowman
+    EXPECT_EQ(Utf8ToCp1252("\xF0\x9F\x98\x80"), "?");  // emoji
+    EXPECT_EQ(Utf8ToCp1252("x\xFFy"), "x?y");          // not UTF-8 at all
+    EXPECT_EQ(Utf8ToCp1252("\xC3"), "?");              // cut short
+    EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));             // overlong
+}
+
+}  // namespace
+}  // namespace rtl

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace rtl {
+
+// Windows-1252 bytes to UTF-8. Lossless: the five bytes the code page leaves undefined
+// map to the C1 code points of the same value.
+std::string Cp1252ToUtf8(std::string_view bytes);
+
+// UTF-8 to Windows-1252; a character the code page cannot hold, or a malformed sequence,
+// becomes '?'.
+std::string Utf8ToCp1252(std::string_view utf8);
+
+bool IsValidUtf8(std::string_view bytes);
+
+}  // namespace rtl
