@@ -50,7 +50,9 @@ TEST(TIniFile, ReadStringFollowsPrivateProfileRules) {
         {"UTF-8 kept", "[a]\r\nk=Twee\xC3\xAB\r\n", "a", "k", "Twee\xC3\xAB"},
         {"line without = is no key", "[a]\r\nk\r\n", "a", "k", d},
         {"header without ] is no section", "[a\r\nk=v\r\n", "a", "k", d},
-        {"non-ASCII names match exactly only", "[\xC3\xAB" "a]\r\nk=v\r\n",
+        {"non-ASCII names match exactly only",
+         "[\xC3\xAB"
+         "a]\r\nk=v\r\n",
          "\xC3\x8B"
          "A",
          "k", d},
