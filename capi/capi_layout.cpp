@@ -225,7 +225,7 @@ Parameters DecodeParameters(const TCapiMessage& message) {
 }
 
 std::unique_ptr<TCapiMessage> BuildCapiMessage(std::uint16_t command,
-                                               std::initializer_list<ParamValue> values) {
+                                               std::span<const ParamValue> values) {
     auto message = std::make_unique<TCapiMessage>();
     message->Build(command, values);
     return message;

@@ -92,9 +92,4 @@ class Parameters {
 // that inspect messages generically.
 Parameters DecodeParameters(const TCapiMessage& message);
 
-// Builds any message of the layout table from its arguments; throws ECapiError when they do not
-// match the layout or the message would exceed 65535 bytes.
-std::unique_ptr<TCapiMessage> BuildCapiMessage(std::uint16_t command,
-                                               std::initializer_list<ParamValue> values);
-
 }  // namespace capi

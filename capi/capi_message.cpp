@@ -100,7 +100,7 @@ std::span<const std::uint8_t> TCapiMessage::Encode() {
     return buffer_;
 }
 
-void TCapiMessage::Build(std::uint16_t command, std::initializer_list<ParamValue> values) {
+void TCapiMessage::Build(std::uint16_t command, std::span<const ParamValue> values) {
     const MessageLayout* layout = FindLayout(command);
     if (layout == nullptr || layout->params.size() != values.size()) {
         throw ECapiError("CAPI message " + std::to_string(command) +

@@ -64,13 +64,16 @@ class TCapiMessage {
 
   protected:
     // Allocates and writes the message `command` from its layout; see BuildCapiMessage.
-    void Build(std::uint16_t command, std::initializer_list<ParamValue> values);
+    void Build(std::uint16_t command, std::span<const ParamValue> values);
+    void Build(std::uint16_t command, std::initializer_list<ParamValue> values) {
+        Build(command, std::span(values.begin(), values.size()));
+    }
     // The parameter bytes decoded by the layout of `command`, whatever the header says, so that
     // a class always reads its own layout. Decoded once; later calls return the same object.
     Parameters& Decoded(std::uint16_t command);
 
     friend std::unique_ptr<TCapiMessage> BuildCapiMessage(std::uint16_t,
-                                                          std::initializer_list<ParamValue>);
+                                                          std::span<const ParamValue>);
 
   private:
     std::vector<std::uint8_t> buffer_;
@@ -92,5 +95,14 @@ class TCapiConfirmation : public TCapiMessage {
     // Decodes Address and Info by the layout of `command`.
     TCapiConfirmation(std::span<const std::uint8_t> raw, std::uint16_t command);
 };
+
+// Builds any message of the layout table from its arguments; throws ECapiError when they do not
+// match the layout or the message would exceed 65535 bytes.
+std::unique_ptr<TCapiMessage> BuildCapiMessage(std::uint16_t command,
+                                               std::span<const ParamValue> values);
+inline std::unique_ptr<TCapiMessage> BuildCapiMessage(std::uint16_t command,
+                                                      std::initializer_list<ParamValue> values) {
+    return BuildCapiMessage(command, std::span(values.begin(), values.size()));
+}
 
 }  // namespace capi
