@@ -60,13 +60,14 @@ std::optional<std::string> Check(std::span<const std::uint8_t> raw) {
         return "message keeps " + std::to_string(buffer.size()) + " bytes, not " +
                std::to_string(kept);
     }
-    const MessageLayout* layout = FindLayout(message->Header.GetCommand());
+    const TCapiMessage& decoded = *message;
+    const MessageLayout* layout = FindLayout(decoded.Header.GetCommand());
     const bool decodable =
         kept >= TCapiMessage::kMinDecodedLength && layout != nullptr && layout->create != nullptr;
-    if (!decodable && typeid(*message) != typeid(TCapiMessage)) {
+    if (!decodable && typeid(decoded) != typeid(TCapiMessage)) {
         return "undecodable message given a decoding class";
     }
-    if (decodable && typeid(*message) == typeid(TCapiMessage)) {
+    if (decodable && typeid(decoded) == typeid(TCapiMessage)) {
         return std::string("no decoding class for ") + std::string(layout->name);
     }
     const Parameters params = DecodeParameters(*message);

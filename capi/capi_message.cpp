@@ -42,9 +42,13 @@ TCapiMessage::TCapiMessage(std::span<const std::uint8_t> raw)
     const std::size_t kept = std::min<std::size_t>(Header.TotalLength, raw.size());
     buffer_.assign(raw.begin(), raw.begin() + static_cast<std::ptrdiff_t>(kept));
     cursor_ = std::min(TCapiMessageHeader::kSize, kept);
+    received_ = true;
 }
 
 void TCapiMessage::Allocate(std::size_t totalLength) {
+    if (received_) {
+        throw ECapiError("a received CAPI message cannot be rebuilt");
+    }
     if (totalLength < TCapiMessageHeader::kSize || totalLength > kMaxLength) {
         throw ECapiError("CAPI message of " + std::to_string(totalLength) +
                          " bytes is outside 8 to 65535 bytes");

@@ -48,7 +48,8 @@ class TCapiMessage {
     TCapiMessageHeader Header;
 
     // A zeroed buffer of totalLength bytes (header included), cursor after the header.
-    // Throws ECapiError outside 8..65535.
+    // Throws ECapiError outside 8..65535, and on a received message, whose decoded structs
+    // view its buffer.
     void Allocate(std::size_t totalLength);
     // Throws ECapiError past the buffer's end.
     void Write(std::span<const std::uint8_t> bytes);
@@ -78,6 +79,7 @@ class TCapiMessage {
   private:
     std::vector<std::uint8_t> buffer_;
     std::size_t cursor_ = 0;
+    bool received_ = false;
     std::optional<Parameters> decoded_;
     std::uint16_t decodedAs_ = 0;
 };

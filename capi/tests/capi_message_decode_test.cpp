@@ -15,7 +15,8 @@ using test::Received;
 template <class T>
 std::unique_ptr<T> DecodeAs(const std::vector<std::uint8_t>& raw) {
     auto message = CreateCapiMessage(raw);
-    EXPECT_EQ(std::type_index(typeid(*message)), std::type_index(typeid(T)));
+    const TCapiMessage& decoded = *message;
+    EXPECT_EQ(std::type_index(typeid(decoded)), std::type_index(typeid(T)));
     return std::unique_ptr<T>(dynamic_cast<T*>(message.release()));
 }
 
@@ -224,7 +225,8 @@ TEST(CapiDecode, FactoryClassForEveryCommandWord) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.word);
         const auto message = CreateCapiMessage(Received(c.word, "01 01 00 00 00 00 00 00"));
-        EXPECT_EQ(std::type_index(typeid(*message)), c.type);
+        const TCapiMessage& decoded = *message;
+        EXPECT_EQ(std::type_index(typeid(decoded)), c.type);
         EXPECT_EQ(message->Header.GetCommand(), c.word);
     }
 }
@@ -250,8 +252,9 @@ TEST(CapiDecode, TooShortForAnyParameterStaysPlain) {
         SCOPED_TRACE(c.name);
         EXPECT_EQ(CheckDecode(c.raw), std::nullopt);
         const auto message = CreateCapiMessage(c.raw);
-        EXPECT_EQ(message->Buffer().size(), c.kept);
-        EXPECT_EQ(typeid(*message) != typeid(TCapiMessage), c.decoded);
+        const TCapiMessage& decoded = *message;
+        EXPECT_EQ(decoded.Buffer().size(), c.kept);
+        EXPECT_EQ(typeid(decoded) != typeid(TCapiMessage), c.decoded);
     }
     const auto disconnect = DecodeAs<TDisconnectInd>(twelve);
     EXPECT_EQ(disconnect->PLCI, 0x101u);

@@ -5,6 +5,7 @@
 
 #include "capi/capi_error.h"
 #include "capi/capi_messages.h"
+#include "capi/capi_outgoing.h"
 #include "capi/tests/test_bytes.h"
 
 namespace capi {
@@ -16,12 +17,6 @@ using test::ToHex;
 constexpr std::uint32_t kPlci = 0x00000101;
 constexpr std::uint32_t kNcci = 0x00010101;
 
-std::unique_ptr<TCapiMessage> MonitoringListen() {
-    return std::make_unique<TListenReq>(1, 0x0000007F, 0x1FFF03FE, 0,
-                                        std::make_unique<TCallingPartyNumber>(0x00, 0x80, ""),
-                                        std::make_unique<TCallingPartySubAddress>(0x80, ""));
-}
-
 // Every message this program puts, as the engine puts it (ApplID set just before encoding).
 TEST(CapiEncode, GoldenBytesOfEverySentMessage) {
     struct Case {
@@ -31,7 +26,7 @@ TEST(CapiEncode, GoldenBytesOfEverySentMessage) {
         const char* bytes;
     };
     const Case cases[] = {
-        {"LISTEN_REQ monitoring", MonitoringListen, 29,
+        {"LISTEN_REQ monitoring", [] { return MonitoringListenReq(1); }, 29,
          "1D 00 07 00 05 80 00 00 | 01 00 00 00 | 7F 00 00 00 | FE 03 FF 1F | 00 00 00 00 |"
          "02 00 80 | 01 80"},
         {"LISTEN_REQ wake-up", [] { return std::make_unique<TListenReq>(1, 0x7F, 0x00000002, 0); },
@@ -40,14 +35,10 @@ TEST(CapiEncode, GoldenBytesOfEverySentMessage) {
          "00 | 00"},
         {"ALERT_REQ", [] { return std::make_unique<TAlertReq>(kPlci); }, 13,
          "0D 00 07 00 01 80 00 00 | 01 01 00 00 | 00"},
-        {"CONNECT_RESP accepting",
-         [] {
-             return std::make_unique<TConnectResp>(kPlci, 0, std::make_unique<TBProtocol>(1, 1, 0));
-         },
-         28,
+        {"CONNECT_RESP accepting", [] { return AcceptingConnectResp(kPlci); }, 28,
          "1C 00 07 00 02 83 00 00 | 01 01 00 00 | 00 00 | 09 01 00 01 00 00 00 00 00 00 |"
          "00 | 00 | 00 | 00"},
-        {"CONNECT_RESP refusing", [] { return std::make_unique<TConnectResp>(kPlci, 1); }, 19,
+        {"CONNECT_RESP refusing", [] { return RefusingConnectResp(kPlci, 1); }, 19,
          "13 00 07 00 02 83 00 00 | 01 01 00 00 | 01 00 | 00 | 00 | 00 | 00 | 00"},
         {"CONNECT_ACTIVE_RESP", [] { return std::make_unique<TConnectActiveResp>(kPlci); }, 12,
          "0C 00 07 00 03 83 00 00 | 01 01 00 00"},
@@ -115,6 +106,18 @@ TEST(CapiEncode, HeaderCarriesApplIdMessageNumberAndTheRealLength) {
 
     TCapiMessage unbuilt;
     EXPECT_THROW(unbuilt.Encode(), ECapiError);
+}
+
+TEST(CapiEncode, RefusingConnectRespNeedsARejectValue) {
+    EXPECT_THROW(RefusingConnectResp(kPlci, 0), ECapiError);
+    EXPECT_EQ(ToHex(RefusingConnectResp(kPlci, 3)->Buffer().subspan(12, 2)), "03 00");
+}
+
+TEST(CapiEncode, ReceivedMessageIsNotRebuilt) {
+    const auto raw = Hex("0C 00 01 00 04 83 00 00 01 01 00 00");
+    TCapiMessage received(raw);
+    EXPECT_THROW(received.Allocate(12), ECapiError);
+    EXPECT_EQ(ToHex(received.Encode()), ToHex(raw));
 }
 
 TEST(CapiEncode, MessageBeyond65535BytesIsRefused) {
