@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <span>
 #include <stdexcept>
@@ -66,15 +67,15 @@ inline std::vector<std::uint8_t> Received(std::uint16_t command, std::string_vie
     const std::vector<std::uint8_t> params = Hex(body);
     const auto total =
         static_cast<std::uint16_t>(totalLength >= 0 ? totalLength : int(8 + params.size()));
-    std::vector<std::uint8_t> raw = {static_cast<std::uint8_t>(total),
-                                     static_cast<std::uint8_t>(total >> 8),
-                                     0x01,
-                                     0x00,
-                                     static_cast<std::uint8_t>(command >> 8),
-                                     static_cast<std::uint8_t>(command),
-                                     static_cast<std::uint8_t>(messageNumber),
-                                     static_cast<std::uint8_t>(messageNumber >> 8)};
-    raw.insert(raw.end(), params.begin(), params.end());
+    std::vector<std::uint8_t> raw(8 + params.size());
+    raw[0] = static_cast<std::uint8_t>(total);
+    raw[1] = static_cast<std::uint8_t>(total >> 8);
+    raw[2] = 0x01;  // ApplID 1
+    raw[4] = static_cast<std::uint8_t>(command >> 8);
+    raw[5] = static_cast<std::uint8_t>(command);
+    raw[6] = static_cast<std::uint8_t>(messageNumber);
+    raw[7] = static_cast<std::uint8_t>(messageNumber >> 8);
+    std::copy(params.begin(), params.end(), raw.begin() + 8);
     return raw;
 }
 
