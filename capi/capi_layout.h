@@ -45,11 +45,12 @@ std::span<const MessageLayout> AllLayouts();
 const MessageLayout* FindLayout(std::uint16_t command);
 
 // One argument of a message being built: an integer or a struct (null = empty struct).
+// Implicit on purpose, so that arguments read as a plain braced list.
 struct ParamValue {
-    ParamValue(std::uint64_t v) : integer(v) {}                     // NOLINT: meant to convert
-    ParamValue(const TStruct* s) : structure(s), isStruct(true) {}  // NOLINT
+    ParamValue(std::uint64_t v) : integer(v) {}
+    ParamValue(const TStruct* s) : structure(s), isStruct(true) {}
     template <class T>
-    ParamValue(const std::unique_ptr<T>& s) : structure(s.get()), isStruct(true) {}  // NOLINT
+    ParamValue(const std::unique_ptr<T>& s) : structure(s.get()), isStruct(true) {}
 
     std::uint64_t integer = 0;
     const TStruct* structure = nullptr;
