@@ -133,6 +133,9 @@ void WorkArea::Skip(int32_t n) {
         return;
     }
     if (n > 0) {
+        if (eof_) {
+            return;  // already past the end; an empty table stays at both ends
+        }
         bof_ = false;
         for (int32_t i = 0; i < n && !eof_; ++i) {
             const uint32_t r = NextVisible(recno_);
