@@ -242,8 +242,16 @@ void WorkArea::GetRecord(char* out) const {
 
 void WorkArea::PutRecord(const char* record) {
     RequireCurrent();
-    std::copy(record, record + buffer_.size(), buffer_.begin());
-    WriteRecord(recno_, buffer_.data());
+    RequireWritable();
+    const std::vector<char> before(buffer_);
+    // The caller may hand the engine's own buffer back.
+    std::memmove(buffer_.data(), record, buffer_.size());
+    try {
+        WriteRecord(recno_, buffer_.data());
+    } catch (...) {
+        std::copy(before.begin(), before.end(), buffer_.begin());
+        throw;
+    }
 }
 
 bool WorkArea::Lock(int64_t recno) {
