@@ -99,6 +99,7 @@ void DbfTable::ReadRecords(uint32_t first, uint32_t n, char* buffer) const {
 }
 
 void DbfTable::StampOnce() {
+    written_ = true;
     if (stamped_) {
         return;
     }

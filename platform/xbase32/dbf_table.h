@@ -62,6 +62,9 @@ class DbfTable {
     // Removes every record and memo (exclusive use only).
     void Zap(int memoBlockSize);
     void Sync();
+    // Whether this open wrote anything, so that closing it flushes.
+    bool Written() const { return written_; }
+    void NoteMemoWritten() { written_ = true; }
 
     // Takes over files that replaced this table's on disk (after a pack); the new DBF
     // open must already hold the exclusive open lock.
@@ -79,6 +82,7 @@ class DbfTable {
     DbfHeader header_;
     uint32_t count_ = 0;
     bool stamped_ = false;
+    bool written_ = false;
     std::set<uint32_t> recordLocks_;
 };
 

@@ -78,7 +78,15 @@ int Engine::Use(const std::string& path, std::string alias, int mode, int driver
 
 void Engine::Close(int n) {
     if (n >= 1 && n <= kAreas) {
-        areas_[static_cast<size_t>(n)].reset();
+        auto& area = areas_[static_cast<size_t>(n)];
+        if (area && area->Table().Written()) {
+            try {
+                area->Commit();
+            } catch (const std::exception&) {
+                // Closing goes on; the writes have reached the system already.
+            }
+        }
+        area.reset();
         texts_[static_cast<size_t>(n)].clear();
     }
 }

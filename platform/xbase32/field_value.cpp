@@ -172,24 +172,23 @@ bool ParseDate(std::string_view text, const DateSettings& settings, std::string*
     if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1 || d > DaysIn(y, m)) {
         return false;
     }
-    char b[16];
+    char b[32];
     std::snprintf(b, sizeof b, "%04d%02d%02d", y, m, d);
     *stored = b;
     return true;
 }
 
 bool FormatNumber(double value, int width, int decimals, std::string* stored) {
-    if (!std::isfinite(value) || width < 1) {
+    if (!std::isfinite(value) || width < 1 || width > 255 || decimals < 0 || decimals > 255) {
         return false;
     }
-    const int n = std::snprintf(nullptr, 0, "%*.*f", width, decimals, value);
+    // Field widths end at 255; a longer text (even a cut one) does not fit.
+    char b[1024];
+    const int n = std::snprintf(b, sizeof b, "%*.*f", width, decimals, value);
     if (n < 0 || n > width) {
         return false;
     }
-    std::string b(static_cast<size_t>(n) + 1, '\0');
-    std::snprintf(b.data(), b.size(), "%*.*f", width, decimals, value);
-    b.resize(static_cast<size_t>(n));
-    *stored = b;
+    *stored = std::string(b, static_cast<size_t>(n));
     return true;
 }
 

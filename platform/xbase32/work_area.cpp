@@ -345,6 +345,7 @@ uint32_t WorkArea::WriteMemo(std::string_view data) {
     }
     try {
         const uint32_t block = table_->Memo()->Write(data);
+        table_->NoteMemoWritten();
         table_->UnlockMemo();
         return block;
     } catch (...) {

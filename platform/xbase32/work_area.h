@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/xbase32/dbf_table.h"
+#include "platform/xbase32/record_observer.h"
 #include "platform/xbase32/record_order.h"
 #include "platform/xbase32/settings.h"
 
