@@ -50,31 +50,39 @@ KeyExpression KeyExpression::Compile(std::string_view text, std::span<const Fiel
     return KeyExpression(std::move(expr), length);
 }
 
-void KeyExpression::KeyOf(const RecordRef& record, const EvalSettings& settings,
-                          std::string& out) const {
+void KeyExpression::AppendKeyOf(const RecordRef& record, const EvalSettings& settings,
+                                std::string& keys) const {
     const FieldDesc* field = expr_.BareField();
     if (field != nullptr && field->type == 'C' && field->offset >= 0 &&
         static_cast<std::size_t>(field->offset) + length_ <= record.bytes.size()) {
         // The common key, a bare text field: its stored bytes are the key.
-        out.assign(record.bytes.substr(static_cast<std::size_t>(field->offset), length_));
+        keys.append(record.bytes.substr(static_cast<std::size_t>(field->offset), length_));
         return;
     }
     const Value v = expr_.Evaluate(record, settings);
     switch (v.type) {
-        case ValueType::Char:
-            out.assign(v.text, 0, std::min(v.text.size(), length_));
-            out.resize(length_, ' ');
+        case ValueType::Char: {
+            const std::size_t n = std::min(v.text.size(), length_);
+            keys.append(v.text, 0, n);
+            keys.append(length_ - n, ' ');
             return;
+        }
         case ValueType::Numeric:
-            out = EncodeNumericKey(v.number);
+            keys += EncodeNumericKey(v.number);
             return;
         case ValueType::Date:
-            out = Dtos(v.date);
+            keys += Dtos(v.date);
             return;
         case ValueType::Logical:
-            out.assign(1, v.logical ? 'T' : 'F');
+            keys.push_back(v.logical ? 'T' : 'F');
             return;
     }
+}
+
+void KeyExpression::KeyOf(const RecordRef& record, const EvalSettings& settings,
+                          std::string& out) const {
+    out.clear();
+    AppendKeyOf(record, settings, out);
 }
 
 std::string KeyExpression::KeyOf(const RecordRef& record, const EvalSettings& settings) const {

@@ -28,6 +28,10 @@ class KeyExpression {
     // Throws ExpressionError when the expression fails on this record.
     void KeyOf(const RecordRef& record, const EvalSettings& settings, std::string& out) const;
     std::string KeyOf(const RecordRef& record, const EvalSettings& settings) const;
+    // Appends the key to keys, for a bulk build (KeyIndex::Build takes the keys one after the
+    // other).
+    void AppendKeyOf(const RecordRef& record, const EvalSettings& settings,
+                     std::string& keys) const;
 
     // The key bytes a seek or scope text stands for. Char (and a date given as digits, exact
     // off): the text cut to the key length, blank-padded to it with exact on, else a prefix.

@@ -4,7 +4,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
+#include <system_error>
 
 namespace xb {
 
@@ -102,11 +102,13 @@ std::string FixedText(double value, int decimals) {
     double scaled = value * scale;
     // Nudge by a few units of the last place so that 1.005 rounds as written, not as stored.
     scaled += std::copysign(std::max(std::abs(scaled), 1.0) * 4 * DBL_EPSILON, scaled);
-    const double rounded = std::round(scaled) / scale;
-    const int size = std::snprintf(nullptr, 0, "%.*f", decimals, rounded);
-    std::string text(static_cast<std::size_t>(size) + 1, '\0');
-    std::snprintf(text.data(), text.size(), "%.*f", decimals, rounded);
-    text.resize(static_cast<std::size_t>(size));
+    // Where scaling overflows, the value has no digits left to round.
+    const double rounded = std::isfinite(scaled) ? std::round(scaled) / scale : value;
+    // Room for the 309 integer digits of the largest double, the sign, the point and decimals.
+    std::string text(320 + static_cast<std::size_t>(decimals), '\0');
+    const auto result = std::to_chars(text.data(), text.data() + text.size(), rounded,
+                                      std::chars_format::fixed, decimals);
+    text.resize(static_cast<std::size_t>(result.ptr - text.data()));
     if (text.front() == '-' && text.find_first_not_of("-0.") == std::string::npos) {
         text.erase(0, 1);  // no "-0"
     }
@@ -169,7 +171,13 @@ double ParseVal(std::string_view text) {
         number.remove_prefix(1);
     }
     double value = 0.0;
-    std::from_chars(number.data(), number.data() + number.size(), value);
+    const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too large for a double, or too close to zero.
+        const bool large =
+            number.substr(0, number.find('.')).find_first_not_of('0') != std::string_view::npos;
+        value = large ? HUGE_VAL : 0.0;
+    }
     return negative ? -value : value;
 }
 

@@ -82,44 +82,80 @@ void KeyIndex::Build(std::string_view keys, std::span<const uint32_t> recnos) {
     }
     Clear();
     const std::size_t n = recnos.size();
-    std::string packed(n * stride_, '\0');
-    for (std::size_t i = 0; i < n; ++i) {
-        std::memcpy(packed.data() + i * stride_, keys.data() + i * keyLength_, keyLength_);
-        PutRecno(packed.data() + i * stride_ + keyLength_, recnos[i]);
-    }
-    // Sorting 8-byte big-endian prefixes first keeps most comparisons off the full keys.
+    const std::size_t keyLength = keyLength_;
+    const char* base = keys.data();
+    // Most comparisons are settled by integers: the key's first 8 bytes big-endian and the
+    // record number. Only runs that share those 8 bytes yet differ later touch the keys again.
     struct Item {
         uint64_t prefix;
+        uint32_t recno;
         uint32_t index;
     };
     std::vector<Item> items(n);
-    const std::size_t prefixBytes = std::min<std::size_t>(8, stride_);
+    const std::size_t prefixBytes = std::min<std::size_t>(8, keyLength);
     for (std::size_t i = 0; i < n; ++i) {
         uint64_t prefix = 0;
-        const auto* p = reinterpret_cast<const unsigned char*>(packed.data() + i * stride_);
+        const auto* p = reinterpret_cast<const unsigned char*>(base + i * keyLength);
         for (std::size_t b = 0; b < 8; ++b) {
             prefix = (prefix << 8) | (b < prefixBytes ? p[b] : 0);
         }
-        items[i] = Item{prefix, static_cast<uint32_t>(i)};
+        items[i] = Item{prefix, recnos[i], static_cast<uint32_t>(i)};
     }
-    const char* base = packed.data();
-    const std::size_t stride = stride_;
-    std::sort(items.begin(), items.end(), [base, stride](const Item& a, const Item& b) {
-        if (a.prefix != b.prefix) {
-            return a.prefix < b.prefix;
-        }
-        return std::memcmp(base + a.index * stride, base + b.index * stride, stride) < 0;
+    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+        return a.prefix != b.prefix ? a.prefix < b.prefix : a.recno < b.recno;
     });
-    std::string sorted;
-    sorted.reserve(packed.size());
-    for (std::size_t i = 0; i < n; ++i) {
-        const char* entry = base + items[i].index * stride;
-        if (i > 0 && std::memcmp(entry, base + items[i - 1].index * stride, stride) == 0) {
-            continue;
+    if (keyLength > 8) {
+        const std::size_t tail = keyLength - 8;
+        auto rest = [base, keyLength](const Item& item) {
+            return base + item.index * keyLength + 8;
+        };
+        for (std::size_t first = 0; first < n;) {
+            std::size_t last = first + 1;
+            bool allEqual = true;
+            while (last < n && items[last].prefix == items[first].prefix) {
+                allEqual =
+                    allEqual && std::memcmp(rest(items[first]), rest(items[last]), tail) == 0;
+                ++last;
+            }
+            if (!allEqual) {
+                std::sort(items.begin() + static_cast<std::ptrdiff_t>(first),
+                          items.begin() + static_cast<std::ptrdiff_t>(last),
+                          [&](const Item& a, const Item& b) {
+                              const int c = std::memcmp(rest(a), rest(b), tail);
+                              return c != 0 ? c < 0 : a.recno < b.recno;
+                          });
+            }
+            first = last;
         }
-        sorted.append(entry, stride);
     }
-    AppendChunks(sorted.data(), sorted.size() / stride_);
+    // Chunks start three quarters full so that the first inserts do not split at once.
+    const std::size_t fill = std::max<std::size_t>(1, chunkEntries_ * 3 / 4);
+    std::string* chunk = nullptr;
+    constexpr std::size_t kAhead = 16;  // keys are gathered out of order: fetch them early
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i + kAhead < n) {
+            const char* ahead = base + items[i + kAhead].index * keyLength;
+            for (std::size_t line = 0; line < keyLength; line += 64) {
+                __builtin_prefetch(ahead + line);
+            }
+        }
+        const Item& item = items[i];
+        const char* key = base + item.index * keyLength;
+        if (i > 0 && item.recno == items[i - 1].recno &&
+            std::memcmp(key, base + items[i - 1].index * keyLength, keyLength) == 0) {
+            continue;  // the same entry twice
+        }
+        if (chunk == nullptr || chunk->size() >= fill * stride_) {
+            chunk = &chunks_.emplace_back();
+            chunk->reserve(fill * stride_);
+        }
+        chunk->append(key, keyLength);
+        char recno[4];
+        PutRecno(recno, item.recno);
+        chunk->append(recno, 4);
+        ++size_;
+    }
+    Recount(0);
 }
 
 bool KeyIndex::AssignSorted(std::string_view entries) {

@@ -112,6 +112,7 @@ TEST_F(ExpressionTest, OperatorsAndFunctions) {
         {"STR(123456, 3)", ValueType::Char, "***"},
         {"STR(-0.001, 5, 2)", ValueType::Char, " 0.00"},
         {"LTRIM(STR(42, 19))", ValueType::Char, "42"},
+        {"STR(1, 5, 400)", ValueType::Char, "1.000"},
         {"VAL('  12.5xyz')", ValueType::Numeric, "12.5"},
         {"VAL('-3')", ValueType::Numeric, "-3"},
         {"VAL('abc')", ValueType::Numeric, "0"},
@@ -153,6 +154,14 @@ TEST_F(ExpressionTest, OperatorsAndFunctions) {
                 break;
         }
     }
+}
+
+TEST_F(ExpressionTest, HugeNumbersDoNotFitAndDoNotVanish) {
+    const std::string huge = "'1" + std::string(320, '0') + "'";
+    EXPECT_EQ(EvalText("STR(VAL(" + huge + "), 5)"), "*****");
+    EXPECT_GT(Eval("VAL(" + huge + ")").number, 1e300);
+    EXPECT_EQ(EvalText("STR(VAL('0.' + " + huge + "), 5, 2)"), " 0.10");
+    EXPECT_EQ(EvalText("STR(1 + 10 * 10 * 10, 3)"), "***");
 }
 
 TEST_F(ExpressionTest, DeletedReadsTheFlagByte) {
