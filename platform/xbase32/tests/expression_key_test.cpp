@@ -97,6 +97,11 @@ TEST_F(KeyExpressionTest, LongTextKeysKeepEveryByte) {
     EXPECT_EQ(k.KeyLength(), 150u);
     EXPECT_EQ(k.KeyOf(RecordRef{record_, 1}, {}), name);
     EXPECT_EQ(Key("UPPER(naam)"), std::string(149, 'X') + "Y");
+    // A bulk build collects keys one after the other.
+    std::string keys = "before";
+    k.AppendKeyOf(RecordRef{record_, 1}, {}, keys);
+    KeyExpression::Compile("LEFT(naam, 2)", fields_).AppendKeyOf(RecordRef{record_, 1}, {}, keys);
+    EXPECT_EQ(keys, "before" + name + "xx");
 }
 
 TEST_F(KeyExpressionTest, SeekTextBecomesKeyBytes) {
