@@ -63,9 +63,7 @@ const char* TypeName(ValueType t) {
     return "?";
 }
 
-}  // namespace
-
-struct Expression::Node {
+struct Node {
     Op op = Op::Literal;
     ValueType type = ValueType::Char;
     int width = 0;
@@ -75,14 +73,6 @@ struct Expression::Node {
     std::vector<std::unique_ptr<Node>> args;
 };
 
-struct Expression::Impl {
-    std::string text;
-    std::unique_ptr<Node> root;
-};
-
-namespace {
-
-using Node = Expression::Node;
 using NodePtr = std::unique_ptr<Node>;
 
 enum class Tok {
@@ -983,6 +973,11 @@ Value Eval(const Node& n, const Ctx& ctx) {
 }
 
 }  // namespace
+
+struct Expression::Impl {
+    std::string text;
+    std::unique_ptr<Node> root;
+};
 
 Expression Expression::Compile(std::string_view text, std::span<const FieldDesc> fields) {
     auto impl = std::make_shared<Impl>();

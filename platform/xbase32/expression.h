@@ -64,8 +64,6 @@ class Expression {
     // Throws ExpressionError unless Type() is Logical.
     bool EvaluateLogical(const RecordRef& record, const EvalSettings& settings) const;
 
-    struct Node;
-
   private:
     struct Impl;
     explicit Expression(std::shared_ptr<const Impl> impl) : impl_(std::move(impl)) {}
