@@ -68,6 +68,7 @@ struct Node {
     ValueType type = ValueType::Char;
     int width = 0;
     int decimals = 0;
+    int depth = 1;  // levels of nodes below and including this one
     Value literal;
     FieldDesc field;
     std::vector<std::unique_ptr<Node>> args;
@@ -289,6 +290,8 @@ constexpr FunctionDef kFunctions[] = {
     {"DELETED", Op::Deleted, 0, 0}, {"EMPTY", Op::Empty, 1, 1}, {"IIF", Op::Iif, 3, 3},
 };
 
+constexpr int kMaxDepth = 500;  // well past the 100 filters the layer can join
+
 class Parser {
   public:
     Parser(std::string_view text, std::span<const FieldDesc> fields)
@@ -329,14 +332,34 @@ class Parser {
         }
     }
 
+    // Evaluation recurses over the tree, so its depth is bounded where it is built.
+    void Attach(Node& parent, NodePtr child) {
+        parent.depth = std::max(parent.depth, child->depth + 1);
+        parent.args.push_back(std::move(child));
+        if (parent.depth > kMaxDepth) {
+            Fail(text_, Peek().pos, "nested too deeply");
+        }
+    }
+
     NodePtr Binary(Op op, ValueType type, NodePtr a, NodePtr b, int width, int decimals = 0) {
         NodePtr node = MakeNode(op, type, width, decimals);
-        node->args.push_back(std::move(a));
-        node->args.push_back(std::move(b));
+        Attach(*node, std::move(a));
+        Attach(*node, std::move(b));
         return node;
     }
 
+    struct Nesting {
+        explicit Nesting(Parser& p) : parser(p) {
+            if (++parser.nesting_ > kMaxDepth) {
+                Fail(parser.text_, parser.Peek().pos, "nested too deeply");
+            }
+        }
+        ~Nesting() { --parser.nesting_; }
+        Parser& parser;
+    };
+
     NodePtr ParseOr() {
+        const Nesting nesting(*this);
         NodePtr left = ParseAnd();
         while (Peek().kind == Tok::Or) {
             const std::size_t pos = Next().pos;
@@ -362,11 +385,12 @@ class Parser {
 
     NodePtr ParseNot() {
         if (Peek().kind == Tok::Not) {
+            const Nesting nesting(*this);
             const std::size_t pos = Next().pos;
             NodePtr operand = ParseNot();
             Need(*operand, ValueType::Logical, pos, ".NOT.");
             NodePtr node = MakeNode(Op::Not, ValueType::Logical, 1);
-            node->args.push_back(std::move(operand));
+            Attach(*node, std::move(operand));
             return node;
         }
         return ParseRelation();
@@ -464,6 +488,7 @@ class Parser {
 
     NodePtr ParseUnary() {
         if (Peek().kind == Tok::Minus || Peek().kind == Tok::Plus) {
+            const Nesting nesting(*this);
             const bool minus = Peek().kind == Tok::Minus;
             const std::size_t pos = Next().pos;
             NodePtr operand = ParseUnary();
@@ -476,7 +501,7 @@ class Parser {
                 return operand;
             }
             NodePtr node = MakeNode(Op::Neg, ValueType::Numeric, operand->width, operand->decimals);
-            node->args.push_back(std::move(operand));
+            Attach(*node, std::move(operand));
             return node;
         }
         return ParsePrimary();
@@ -691,7 +716,9 @@ class Parser {
             default:
                 Fail(text_, token.pos, "unknown function " + name);
         }
-        node->args = std::move(args);
+        for (NodePtr& arg : args) {
+            Attach(*node, std::move(arg));
+        }
         return node;
     }
 
@@ -699,6 +726,7 @@ class Parser {
     std::span<const FieldDesc> fields_;
     std::vector<Token> tokens_;
     std::size_t index_ = 0;
+    int nesting_ = 0;
 };
 
 struct Ctx {

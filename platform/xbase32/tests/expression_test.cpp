@@ -357,6 +357,24 @@ TEST_F(ExpressionTest, InvalidExpressionsAreRefused) {
     }
 }
 
+TEST_F(ExpressionTest, NestingIsBounded) {
+    auto chain = [](int n) {
+        std::string text = "1";
+        for (int i = 0; i < n; ++i) {
+            text += "+1";
+        }
+        return text;
+    };
+    auto parens = [](int n) { return std::string(n, '(') + "1" + std::string(n, ')'); };
+    EXPECT_DOUBLE_EQ(Eval(chain(400)).number, 401);
+    EXPECT_DOUBLE_EQ(Eval(parens(400)).number, 1);
+    for (const std::string& deep :
+         {chain(100000), parens(100000), std::string(100000, '-') + "1",
+          std::string(50000, '!') + ".T.", "UPPER(" + parens(50000) + ")"}) {
+        EXPECT_THROW(Expression::Compile(deep, fields_), ExpressionError);
+    }
+}
+
 TEST_F(ExpressionTest, TypeMismatchesAreRefused) {
     const char* cases[] = {
         "naam + 1",         "aantal + 'x'",
