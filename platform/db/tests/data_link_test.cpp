@@ -22,7 +22,8 @@ TEST(DataLinks, EditAndPostNotifyInTheOrderControlsRely) {
     EXPECT_EQ(people.log, (Log{"link:record NAAM"}));
     people.log.clear();
     people.table->Post();
-    EXPECT_EQ(people.log, (Log{"link:update", "link:checkbrowse", "link:browsing", "link:changed"}));
+    EXPECT_EQ(people.log,
+              (Log{"link:update", "link:checkbrowse", "link:browsing", "link:changed"}));
 }
 
 TEST(DataLinks, OpenAndCloseSwitchTheLinks) {
@@ -89,10 +90,10 @@ TEST(DataLinks, ScrollDistanceIsHowFarEachWindowMoved) {
     people.table->Prior();
     people.table->Prior();
     std::erase(people.log, "link:checkbrowse");
-    EXPECT_EQ(people.log, (Log{"link:scrolled 0", "link:scrolled 1", "link:scrolled 0",
-                               "link:scrolled 1", "link:scrolled 1", "link:scrolled 1",
-                               "link:scrolled 0", "link:scrolled -1", "link:scrolled 0",
-                               "link:scrolled -1", "link:scrolled -1", "link:scrolled -1"}));
+    EXPECT_EQ(people.log,
+              (Log{"link:scrolled 0", "link:scrolled 1", "link:scrolled 0", "link:scrolled 1",
+                   "link:scrolled 1", "link:scrolled 1", "link:scrolled 0", "link:scrolled -1",
+                   "link:scrolled 0", "link:scrolled -1", "link:scrolled -1", "link:scrolled -1"}));
     EXPECT_EQ(people.links[0]->ActiveRecord(), 0);
     EXPECT_EQ(people.links[1]->ActiveRecord(), 0);
 }
@@ -122,7 +123,9 @@ TEST(DataSources, ReportStateAndDataChanges) {
     PeopleTable people(2);
     TDataSource source;
     Log log;
-    source.OnStateChange = [&](TDataSource& s) { log.push_back("state " + std::to_string(s.State())); };
+    source.OnStateChange = [&](TDataSource& s) {
+        log.push_back("state " + std::to_string(s.State()));
+    };
     source.OnDataChange = [&](TDataSource&, TField* field) {
         log.push_back(field != nullptr ? "data " + field->FieldName() : "data");
     };
@@ -212,7 +215,8 @@ TEST(MasterLinks, TellTheDetailWhenTheMasterMovesOrGoes) {
     master.table->Close();
     // Field names on an inactive link disable; Edit and Cancel re-read the master record,
     // so the detail hears of them too.
-    EXPECT_EQ(log, (Log{"disable", "change 1", "change 2", "change 2", "change 7", "change 2", "disable"}));
+    EXPECT_EQ(log, (Log{"disable", "change 1", "change 2", "change 2", "change 7", "change 2",
+                        "disable"}));
 }
 
 }  // namespace

@@ -192,8 +192,9 @@ TEST(Navigation, DeletingTheLastRecordMakesThePriorOneCurrent) {
 
 TEST(Navigation, FilterHidesRecordsUntilSwitchedOff) {
     PeopleTable people(6);
-    people.table->SetOnFilterRecord(
-        [](TDataSet& data_set, bool& accept) { accept = data_set.FieldByName("ID").AsInteger() % 2 == 0; });
+    people.table->SetOnFilterRecord([](TDataSet& data_set, bool& accept) {
+        accept = data_set.FieldByName("ID").AsInteger() % 2 == 0;
+    });
     people.table->SetFiltered(true);
     EXPECT_EQ(people.Id(), 2) << "filtering goes to the first accepted record";
     EXPECT_EQ(people.Forward(), (Ids{2, 4, 6}));
@@ -233,7 +234,8 @@ TEST(ReadingWithoutMoving, ScanAndReadAtLeaveTheCursorAndRing) {
     EXPECT_EQ(Window(people, link), window);
 
     std::string name;
-    EXPECT_TRUE(people.table->ReadRecordAt(marks[5], [&] { name = people.Field("NAAM").AsString(); }));
+    EXPECT_TRUE(
+        people.table->ReadRecordAt(marks[5], [&] { name = people.Field("NAAM").AsString(); }));
     EXPECT_EQ(name, "n6");
     EXPECT_EQ(people.Id(), 3);
     people.table->Next();
