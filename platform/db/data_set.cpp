@@ -458,6 +458,9 @@ int TDataSet::MoveBy(int distance) {
 }
 
 void TDataSet::Resync(TResyncMode mode) {
+    if (buffers_.empty()) {
+        return;
+    }
     char* spare = buffers_.back();
     if ((mode & rmExact) != 0) {
         CursorPosChanged();

@@ -129,6 +129,10 @@ class TDataSet : public TComponent {
     // read the visited record; visit answers false to stop. Returns the records visited.
     int ScanRecords(const std::function<bool()>& visit);
 
+    // Tells the data sources; a field change also marks the record modified and runs the
+    // field's OnChange. Public for the blob streams, which report their writes.
+    virtual void DataEvent(TDataEvent event, const TDataEventInfo& info = {});
+
     // The master source of a detail data set; none here.
     virtual TDataSource* GetDataSource() const { return nullptr; }
 
@@ -195,7 +199,6 @@ class TDataSet : public TComponent {
 
     // Events; descendants may add to them.
     virtual void DoOnNewRecord();
-    virtual void DataEvent(TDataEvent event, const TDataEventInfo& info = {});
     virtual void Loaded() override;
     void Notification(TComponent* component, TOperation operation) override;
 

@@ -178,10 +178,13 @@ TEST_F(Fields, MemoConvertsTextAndBinaryKeepsBytes) {
               "M\xFCller\r\nStra\xDF"
               "e ist l\xE4nger dan tien");
     EXPECT_EQ(memo.DisplayText(), "(MEMO)");
+    EXPECT_TRUE(memo.Modified());
+    EXPECT_TRUE(people.table->Modified()) << "the blob stream reports its write";
     const std::string raw("\xFC\x00\x01\xFF", 4);
     data.SetAsString(raw);
     EXPECT_EQ(data.AsString(), raw);
     people.table->Post();
+    EXPECT_FALSE(memo.Modified());
     EXPECT_EQ(memo.AsString(), "Müller\r\nStraße ist länger dan tien");
     EXPECT_EQ(data.BlobSize(), 4);
     people.table->Edit();
@@ -247,6 +250,36 @@ TEST(FieldLists, PersistentFieldsStayAndMustMatchTheirDefinition) {
     delete wrong;
     table.Open();
     EXPECT_TRUE(table.Active());
+}
+
+TEST(FieldLists, CalculatedFieldsFollowTheirSources) {
+    TMemoryDataSet table;
+    table.FieldDefs().Add("NAAM", ftString, 10);
+    auto* naam = new TStringField(&table, 10);
+    naam->SetFieldName("NAAM");
+    naam->SetDataSet(&table);
+    auto* groet = new TStringField(&table, 20);
+    groet->SetFieldName("GROET");
+    groet->SetFieldKind(fkCalculated);
+    groet->SetDataSet(&table);
+    int runs = 0;
+    table.OnCalcFields = [&](TDataSet& data_set) {
+        ++runs;
+        data_set.FieldByName("GROET").SetAsString("dag " + data_set.FieldByName("NAAM").AsString());
+    };
+    table.Open();
+    table.Append();
+    naam->SetAsString("Jan");
+    EXPECT_EQ(groet->AsString(), "dag Jan");
+    table.Post();
+    table.Append();
+    naam->SetAsString("Piet");
+    table.Post();
+    table.First();
+    EXPECT_EQ(groet->AsString(), "dag Jan");
+    table.Next();
+    EXPECT_EQ(groet->AsString(), "dag Piet");
+    EXPECT_GT(runs, 0);
 }
 
 }  // namespace
