@@ -16,7 +16,7 @@ class TDataSet;
 // and writes it in its native form through the data set (GetFieldData / SetFieldData):
 // text: Windows-1252 bytes ending in a zero byte, Size + 1 bytes; smallint: int16_t;
 // float and currency: double; boolean: uint16_t (0 or 1); date: int32_t day number
-// (date value + DateDelta). Blob contents go through CreateBlobStream.
+// (date value + rtl::kDateDelta). Blob contents go through CreateBlobStream.
 class TField : public TComponent {
   public:
     using TFieldNotifyEvent = std::function<void(TField&)>;

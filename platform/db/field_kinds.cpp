@@ -11,7 +11,7 @@
 
 #include "platform/db/data_set.h"
 #include "platform/db/database_error.h"
-#include "platform/db/date_value.h"
+#include "platform/rtl/date_time.h"
 #include "platform/rtl/exception.h"
 #include "platform/rtl/text_encoding.h"
 
@@ -296,13 +296,13 @@ TFieldValue TBooleanField::GetAsVariant() const {
     return value != 0;
 }
 
-// Dates
+// Dates: text in the process-wide short date format
 
 TDateField::TDateField(TComponent* owner) : TField(owner, ftDate) {}
 
 std::string TDateField::GetAsString() const {
     std::int32_t day = 0;
-    return GetData(&day) ? DateToText(day - DateDelta) : std::string();
+    return GetData(&day) ? rtl::DateToStr(day - rtl::kDateDelta) : std::string();
 }
 
 void TDateField::SetAsStringValue(std::string_view value) {
@@ -310,16 +310,16 @@ void TDateField::SetAsStringValue(std::string_view value) {
         Clear();
         return;
     }
-    SetAsDateTimeValue(TextToDate(Trim(value)));
+    SetAsDateTimeValue(rtl::StrToDate(Trim(value)));
 }
 
 double TDateField::GetAsDateTime() const {
     std::int32_t day = 0;
-    return GetData(&day) ? static_cast<double>(day - DateDelta) : 0.0;
+    return GetData(&day) ? static_cast<double>(day - rtl::kDateDelta) : 0.0;
 }
 
 void TDateField::SetAsDateTimeValue(double value) {
-    const double day = std::trunc(value) + DateDelta;
+    const double day = std::trunc(value) + rtl::kDateDelta;
     if (!(day >= 1 && day <= 3652059)) {  // 1 January 1 to 31 December 9999
         throw rtl::EConvertError("Invalid argument to date encode");
     }
@@ -332,7 +332,7 @@ TFieldValue TDateField::GetAsVariant() const {
     if (!GetData(&day)) {
         return {};
     }
-    return static_cast<double>(day - DateDelta);
+    return static_cast<double>(day - rtl::kDateDelta);
 }
 
 // Blobs
