@@ -73,8 +73,11 @@ ControlServer::~ControlServer() {
     }
 }
 
-void ControlServer::Sync(bool wanted) {
+void ControlServer::Sync() {
+    // Counted under our own lock, so that a register and a release racing each other cannot
+    // leave a registered line without its socket.
     std::lock_guard lock(mutex_);
+    const bool wanted = Line::Instance().ApplicationCount() > 0;
     if (wanted && !thread_.joinable()) {
         Start();
     } else if (!wanted && thread_.joinable()) {

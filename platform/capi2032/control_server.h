@@ -16,8 +16,8 @@ class ControlServer {
     static ControlServer& Instance();
     ~ControlServer();
 
-    // Starts listening when wanted and not yet listening; stops in the other case.
-    void Sync(bool wanted);
+    // Listens while the line has a registered application, and only then.
+    void Sync();
 
   private:
     ControlServer() = default;

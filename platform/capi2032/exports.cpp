@@ -23,7 +23,7 @@ using capisim::Operation;
 namespace {
 
 void SyncControlSocket() {
-    capisim::ControlServer::Instance().Sync(Line::Instance().ApplicationCount() > 0);
+    capisim::ControlServer::Instance().Sync();
 }
 
 void Fill(const capisim::TranscriptEntry& from, capisim_entry* to) {
