@@ -135,7 +135,10 @@ TEST_F(CallRoadTest, RefusedB3ConnectionIsDisconnected) {
     EXPECT_EQ(Next(appl, 0x8482).Address(), ncci);
     EXPECT_EQ(Next(appl, 0x0481).NextWord(), 0u);
     ASSERT_EQ(Put(appl, Plain(appl, 0x8483, ncci)), 0u);
+    // A second DISCONNECT_REQ while the first is still clearing is out of state.
+    ASSERT_EQ(Put(appl, MessageBuilder(appl, 0x0480).D(plci).S().Build()), 0u);
     EXPECT_EQ(ExpectDisconnect(appl, plci), 0u);
+    EXPECT_EQ(Next(appl, 0x0481).NextWord(), 0x2001u);
     EXPECT_EQ(capisim_unanswered_count(), 0);
 }
 
