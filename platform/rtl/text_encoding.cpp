@@ -119,4 +119,18 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string_view Utf8Left(std::string_view utf8, std::size_t count) {
+    std::size_t chars = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        // Every byte but a continuation byte starts a character.
+        if ((static_cast<unsigned char>(utf8[i]) & 0xC0) != 0x80) {
+            if (chars == count) {
+                return utf8.substr(0, i);
+            }
+            ++chars;
+        }
+    }
+    return utf8;
+}
+
 }  // namespace rtl

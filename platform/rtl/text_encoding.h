@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -14,5 +15,8 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 std::string Utf8ToCp1252(std::string_view utf8);
 
 bool IsValidUtf8(std::string_view bytes);
+
+// The first `count` characters of a UTF-8 text, never cutting a character in two.
+std::string_view Utf8Left(std::string_view utf8, std::size_t count);
 
 }  // namespace rtl

@@ -40,5 +40,30 @@ TEST(TextEncoding, UnrepresentableAndMalformedBecomeQuestionMarks) {
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));             // overlong
 }
 
+TEST(TextEncoding, Utf8LeftCountsCharacters) {
+    struct Case {
+        std::string text;
+        std::size_t count;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"abcdef", 3, "abc"},
+        {"abc", 3, "abc"},
+        {"ab", 5, "ab"},
+        {"", 2, ""},
+        {"abc", 0, ""},
+        {"\xC3\xABxyz", 2, "\xC3\xABx"},  // a two-byte character counts once
+        {"a\xE2\x82\xAC"
+         "b",
+         2, "a\xE2\x82\xAC"},  // so does a three-byte one
+        {"a\xE2\x82\xAC"
+         "b",
+         1, "a"},  // and it is never cut in two
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Utf8Left(c.text, c.count), c.expected) << c.text << " " << c.count;
+    }
+}
+
 }  // namespace
 }  // namespace rtl
