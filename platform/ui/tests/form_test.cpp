@@ -3,11 +3,16 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QPointer>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <stdexcept>
 
 #include <gtest/gtest.h>
 
 #include "platform/rtl/exception.h"
+#include "platform/rtl/ini_file.h"
+#include "platform/ui/ini_layout_store.h"
 #include "platform/ui/qt_test_app.h"
 #include "platform/ui/recording_help.h"
 #include "platform/ui/scripted_dialogs.h"
@@ -104,6 +109,24 @@ TEST(Form, SavesEveryKeyInOrderAndRestoresIt) {
     EXPECT_EQ(again.size(), QSize(320, 240));
     EXPECT_EQ(again.FormFont().name, "Courier");
     EXPECT_EQ(again.palette().color(QPalette::WindowText), QColor(0x40, 0x00, 0x40));
+}
+
+TEST(Form, LayoutInTheSettingsFile) {
+    const std::string file = (std::filesystem::temp_directory_path() /
+                              ("belverin-form-" + std::to_string(::getpid()) + ".ini"))
+                                 .string();
+    std::ofstream(file) << "[FTelefoonLog]\r\nTOP=12\r\nleft = 0\r\nfontname=\"Courier\"\r\n";
+    rtl::TIniFile ini(file);
+    IniLayoutStore store(ini);
+    DesignForm form;
+    form.RestoreLayout(store, "ftelefoonlog");
+    EXPECT_EQ(form.pos(), QPoint(75, 12));
+    EXPECT_EQ(form.FormFont().name, "Courier");
+    form.resize(400, 300);
+    form.SaveLayout(store, "ftelefoonlog");
+    EXPECT_EQ(ini.ReadInteger("ftelefoonlog", "width", 0), 400);
+    EXPECT_EQ(ini.ReadInteger("ftelefoonlog", "fontsize", 0), 9);
+    std::remove(file.c_str());
 }
 
 TEST(Form, CaptionAndStayOnTop) {
