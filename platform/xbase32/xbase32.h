@@ -39,8 +39,8 @@ sx_bool sx_SetCentury(sx_bool on);
 int32_t sx_SetEpoch(int32_t epoch);  // returns the old epoch
 void sx_SetDateFormat(int32_t format);
 void sx_SetDeleted(sx_bool hide);
-sx_bool sx_SetExact(sx_bool on);      // returns the old setting
-sx_bool sx_SetSoftSeek(sx_bool on);   // returns the old setting
+sx_bool sx_SetExact(sx_bool on);     // returns the old setting
+sx_bool sx_SetSoftSeek(sx_bool on);  // returns the old setting
 void sx_SetLockTimeout(int32_t seconds);
 void sx_SetMemoBlockSize(int32_t size);
 void sx_SetTurboRead(sx_bool on);

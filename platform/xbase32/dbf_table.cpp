@@ -1,0 +1,234 @@
+#include "platform/xbase32/dbf_table.h"
+
+#include <fcntl.h>
+
+#include <cctype>
+
+#include "platform/xbase32/error.h"
+#include "platform/xbase32/file_lock.h"
+
+namespace xb {
+
+namespace {
+
+std::string ReplaceExtension(const std::string& path, const std::string& ext) {
+    const auto slash = path.rfind('/');
+    const auto dot = path.rfind('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return path + ext;
+    }
+    return path.substr(0, dot) + ext;
+}
+
+}  // namespace
+
+std::string DbfTable::MemoPathFor(const std::string& dbfPath) {
+    const auto dot = dbfPath.rfind('.');
+    bool lower = dot != std::string::npos && dot + 1 < dbfPath.size() &&
+                 std::islower(static_cast<unsigned char>(dbfPath[dot + 1]));
+    return ReplaceExtension(dbfPath, lower ? ".fpt" : ".FPT");
+}
+
+void DbfTable::Create(const std::string& path, const std::vector<FieldDesc>& fields,
+                      int memoBlockSize) {
+    if (fields.empty()) {
+        throw Error("a table needs at least one field");
+    }
+    DbfHeader h = MakeDbfHeader(fields);
+    std::string bytes = EncodeDbfHeader(h);
+    bytes.push_back(kEndOfFile);
+    if (h.HasMemo()) {
+        MemoFile::Create(MemoPathFor(path), memoBlockSize);
+    }
+    File f = File::Open(path, O_RDWR | O_CREAT | O_TRUNC);
+    f.WriteAt(0, bytes.data(), bytes.size());
+}
+
+std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode) {
+    const std::string found = FindFileIgnoringCase(path);
+    if (found.empty()) {
+        throw Error("table " + path + " does not exist");
+    }
+    std::unique_ptr<DbfTable> t(new DbfTable);
+    t->mode_ = mode;
+    t->dbf_ = File::Open(found, mode == OpenMode::kReadOnly ? O_RDONLY : O_RDWR);
+    const bool exclusive = mode == OpenMode::kExclusive;
+    if (!TryLock(t->dbf_.Fd(), lock_offset::kOpen,
+                 exclusive ? LockKind::kExclusive : LockKind::kShared)) {
+        throw Error(exclusive ? "table " + found + " is open elsewhere"
+                              : "table " + found + " is held exclusively elsewhere");
+    }
+    t->LoadHeader();
+    if (t->header_.HasMemo()) {
+        const std::string memo = FindFileIgnoringCase(MemoPathFor(found));
+        if (memo.empty()) {
+            throw Error("memo file of " + found + " is missing");
+        }
+        t->memo_ = std::make_unique<MemoFile>(MemoFile::Open(memo, t->Writable()));
+    }
+    return t;
+}
+
+void DbfTable::LoadHeader() {
+    std::string prefix(kDbfPrefixSize, '\0');
+    prefix.resize(dbf_.ReadSome(0, prefix.data(), prefix.size()));
+    const uint16_t length = HeaderLengthOf(prefix);
+    std::string bytes(length, '\0');
+    bytes.resize(dbf_.ReadSome(0, bytes.data(), bytes.size()));
+    header_ = ParseDbfHeader(bytes);
+    count_ = RecordsHeld(header_, dbf_.Size());
+}
+
+uint32_t DbfTable::RecordCount() {
+    if (mode_ != OpenMode::kExclusive) {
+        unsigned char b[4];
+        dbf_.ReadExact(4, b, sizeof b);
+        header_.recordCount = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                              static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+        count_ = RecordsHeld(header_, dbf_.Size());
+    }
+    return count_;
+}
+
+void DbfTable::ReadRecords(uint32_t first, uint32_t n, char* buffer) const {
+    if (first < 1 || n > count_ || first > count_ - n + 1) {
+        throw Error("record " + std::to_string(first) + " does not exist");
+    }
+    const uint64_t at = header_.headerLength + static_cast<uint64_t>(first - 1) * RecordLength();
+    dbf_.ReadExact(at, buffer, static_cast<size_t>(n) * static_cast<size_t>(RecordLength()));
+}
+
+void DbfTable::StampOnce() {
+    written_ = true;
+    if (stamped_) {
+        return;
+    }
+    StampToday(header_);
+    const char ymd[3] = {static_cast<char>(header_.year - 1900), static_cast<char>(header_.month),
+                         static_cast<char>(header_.day)};
+    dbf_.WriteAt(1, ymd, sizeof ymd);
+    stamped_ = true;
+}
+
+void DbfTable::WriteRecord(uint32_t recno, const char* buffer) {
+    if (!Writable()) {
+        throw Error("table is open read-only");
+    }
+    if (recno < 1 || recno > count_) {
+        throw Error("record " + std::to_string(recno) + " does not exist");
+    }
+    StampOnce();
+    const uint64_t at = header_.headerLength + static_cast<uint64_t>(recno - 1) * RecordLength();
+    dbf_.WriteAt(at, buffer, static_cast<size_t>(RecordLength()));
+}
+
+void DbfTable::WriteCount(uint32_t count) {
+    const char b[4] = {static_cast<char>(count & 0xFF), static_cast<char>((count >> 8) & 0xFF),
+                       static_cast<char>((count >> 16) & 0xFF), static_cast<char>(count >> 24)};
+    dbf_.WriteAt(4, b, sizeof b);
+    header_.recordCount = count;
+    count_ = count;
+}
+
+uint32_t DbfTable::Append(const char* buffer, int lockTimeout) {
+    if (!Writable()) {
+        throw Error("table is open read-only");
+    }
+    const bool shared = Shared();
+    if (shared &&
+        !LockWithTimeout(dbf_.Fd(), lock_offset::kHeader, LockKind::kExclusive, lockTimeout)) {
+        return 0;
+    }
+    try {
+        const uint32_t recno = RecordCount() + 1;
+        StampOnce();
+        const size_t length = static_cast<size_t>(RecordLength());
+        std::string out(buffer, length);
+        out.push_back(kEndOfFile);
+        dbf_.WriteAt(header_.headerLength + static_cast<uint64_t>(recno - 1) * length, out.data(),
+                     out.size());
+        WriteCount(recno);
+        if (shared) {
+            // Nobody else can know the record yet, so this cannot wait.
+            LockRecord(recno, 0);
+            Unlock(dbf_.Fd(), lock_offset::kHeader);
+        }
+        return recno;
+    } catch (...) {
+        if (shared) {
+            Unlock(dbf_.Fd(), lock_offset::kHeader);
+        }
+        throw;
+    }
+}
+
+bool DbfTable::LockRecord(uint32_t recno, int timeout) {
+    if (!Shared() || recordLocks_.count(recno) != 0) {
+        return true;
+    }
+    if (!LockWithTimeout(dbf_.Fd(), lock_offset::kRecordBase + recno, LockKind::kExclusive,
+                         timeout)) {
+        return false;
+    }
+    recordLocks_.insert(recno);
+    return true;
+}
+
+bool DbfTable::HoldsRecordLock(uint32_t recno) const {
+    return !Shared() || recordLocks_.count(recno) != 0;
+}
+
+void DbfTable::UnlockRecord(uint32_t recno) {
+    if (recordLocks_.erase(recno) != 0) {
+        Unlock(dbf_.Fd(), lock_offset::kRecordBase + recno);
+    }
+}
+
+void DbfTable::UnlockAll() {
+    for (uint32_t recno : recordLocks_) {
+        Unlock(dbf_.Fd(), lock_offset::kRecordBase + recno);
+    }
+    recordLocks_.clear();
+}
+
+bool DbfTable::LockMemo(int timeout) {
+    return !Shared() ||
+           LockWithTimeout(dbf_.Fd(), lock_offset::kMemo, LockKind::kExclusive, timeout);
+}
+
+void DbfTable::UnlockMemo() {
+    if (Shared()) {
+        Unlock(dbf_.Fd(), lock_offset::kMemo);
+    }
+}
+
+void DbfTable::Zap(int memoBlockSize) {
+    if (mode_ != OpenMode::kExclusive) {
+        throw Error("zap needs the table open exclusively");
+    }
+    StampOnce();
+    WriteCount(0);
+    const char eof = kEndOfFile;
+    dbf_.WriteAt(header_.headerLength, &eof, 1);
+    dbf_.Truncate(header_.headerLength + 1u);
+    if (memo_) {
+        memo_->Reset(memoBlockSize);
+    }
+}
+
+void DbfTable::Sync() {
+    dbf_.Sync();
+    if (memo_) {
+        memo_->Sync();
+    }
+}
+
+void DbfTable::Adopt(File dbf, std::unique_ptr<MemoFile> memo) {
+    dbf_ = std::move(dbf);
+    memo_ = std::move(memo);
+    recordLocks_.clear();
+    stamped_ = false;
+    LoadHeader();
+}
+
+}  // namespace xb

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/xbase32/dbf_header.h"
+#include "platform/xbase32/file_io.h"
+#include "platform/xbase32/memo_file.h"
+
+namespace xb {
+
+enum class OpenMode { kShared = 0, kReadOnly = 1, kExclusive = 2 };
+
+// One open of a DBF file with its memo file: header, raw records and the locks that let
+// other opens (in this or another process) share it.
+class DbfTable {
+  public:
+    // Creates an empty table (and its memo file when a field is a memo). Replaces files.
+    static void Create(const std::string& path, const std::vector<FieldDesc>& fields,
+                       int memoBlockSize);
+    // The memo file's name for a table: the extension's case follows the table's.
+    static std::string MemoPathFor(const std::string& dbfPath);
+
+    // Finds the file without regard to case. Throws xb::Error when it is missing, damaged
+    // or held by another open in a way the mode does not allow.
+    static std::unique_ptr<DbfTable> Open(const std::string& path, OpenMode mode);
+
+    const std::string& Path() const { return dbf_.Path(); }
+    OpenMode Mode() const { return mode_; }
+    bool Shared() const { return mode_ == OpenMode::kShared; }
+    bool Writable() const { return mode_ != OpenMode::kReadOnly; }
+    const DbfHeader& Header() const { return header_; }
+    const std::vector<FieldDesc>& Fields() const { return header_.fields; }
+    int RecordLength() const { return header_.recordLength; }
+    MemoFile* Memo() { return memo_.get(); }
+
+    // Records held; in shared use re-read from the header, since others append.
+    uint32_t RecordCount();
+    uint32_t CachedRecordCount() const { return count_; }
+
+    void ReadRecord(uint32_t recno, char* buffer) const { ReadRecords(recno, 1, buffer); }
+    void ReadRecords(uint32_t first, uint32_t n, char* buffer) const;
+    void WriteRecord(uint32_t recno, const char* buffer);
+
+    // Appends under the header lock and leaves the new record locked in shared use.
+    // Returns the new record number, 0 when the header lock timed out.
+    uint32_t Append(const char* buffer, int lockTimeout);
+
+    // Record locks: meaningful only in shared use; always granted otherwise.
+    bool LockRecord(uint32_t recno, int timeout);
+    bool HoldsRecordLock(uint32_t recno) const;
+    void UnlockRecord(uint32_t recno);
+    void UnlockAll();
+
+    // Keeps other writers of the memo file out while blocks are allocated.
+    bool LockMemo(int timeout);
+    void UnlockMemo();
+
+    // Removes every record and memo (exclusive use only).
+    void Zap(int memoBlockSize);
+    void Sync();
+    // Whether this open wrote anything, so that closing it flushes.
+    bool Written() const { return written_; }
+    void NoteMemoWritten() { written_ = true; }
+
+    // Takes over files that replaced this table's on disk (after a pack); the new DBF
+    // open must already hold the exclusive open lock.
+    void Adopt(File dbf, std::unique_ptr<MemoFile> memo);
+
+  private:
+    DbfTable() = default;
+    void LoadHeader();
+    void WriteCount(uint32_t count);
+    void StampOnce();
+
+    File dbf_;
+    std::unique_ptr<MemoFile> memo_;
+    OpenMode mode_ = OpenMode::kShared;
+    DbfHeader header_;
+    uint32_t count_ = 0;
+    bool stamped_ = false;
+    bool written_ = false;
+    std::set<uint32_t> recordLocks_;
+};
+
+}  // namespace xb

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/xbase32/settings.h"
+#include "platform/xbase32/work_area.h"
+
+namespace xb {
+
+// The engine's process-wide state: settings, work areas 1 to 255 and the current one.
+// Used from one thread.
+class Engine {
+  public:
+    static constexpr int kAreas = 255;
+
+    static Engine& Instance();
+
+    Settings& Config() { return settings_; }
+    int CurrentNumber() const { return current_; }
+    WorkArea* Area(int n) const;  // nullptr when closed or out of range
+    WorkArea* Current() const { return Area(current_); }
+    WorkArea& RequireCurrent() const;  // throws when no table is open in the current area
+
+    int Select(int n);  // returns the previous area
+    // Opens in the lowest free area, which becomes current. Throws on refusal.
+    int Use(const std::string& path, std::string alias, int mode, int driver);
+    void Close(int n);
+    void CloseAll();
+    int FindAlias(std::string_view alias) const;  // 0 unknown
+
+    // Properties: setting one returns the old value; codes without meaning here are kept.
+    intptr_t SysProp(int32_t code, intptr_t value);
+
+    bool Exact() const { return exact_; }
+    bool SetExact(bool on) { return std::exchange(exact_, on); }
+    bool SoftSeek() const { return softSeek_; }
+    bool SetSoftSeek(bool on) { return std::exchange(softSeek_, on); }
+
+    // A text that stays valid until the next call on the area it belongs to (0: none).
+    const char* KeepText(int area, std::string text);
+
+  private:
+    Settings settings_;
+    std::array<std::unique_ptr<WorkArea>, kAreas + 1> areas_;
+    std::array<std::string, kAreas + 1> texts_;
+    int current_ = 1;
+    std::map<int32_t, intptr_t> props_;
+    bool exact_ = false;
+    bool softSeek_ = false;
+};
+
+enum SysPropCode : int32_t {
+    kPropRecordBuffer = 65000,
+    kPropAreaInUse = 65002,
+    kPropFieldTextForm = 65012
+};
+
+}  // namespace xb

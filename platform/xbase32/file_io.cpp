@@ -1,0 +1,169 @@
+#include "platform/xbase32/file_io.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "platform/xbase32/error.h"
+
+namespace xb {
+
+File::File(File&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        Close();
+        fd_ = std::exchange(other.fd_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+File::~File() {
+    Close();
+}
+
+File File::Open(const std::string& path, int flags, int mode) {
+    File f;
+    f.path_ = path;
+    f.fd_ = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    if (f.fd_ < 0) {
+        throw Error("cannot open " + path + ": " + std::strerror(errno));
+    }
+    return f;
+}
+
+void File::Fail(const char* what) const {
+    throw Error(std::string(what) + " " + path_ + ": " + std::strerror(errno));
+}
+
+uint64_t File::Size() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        Fail("cannot stat");
+    }
+    return static_cast<uint64_t>(st.st_size);
+}
+
+size_t File::ReadSome(uint64_t offset, void* buffer, size_t length) const {
+    size_t done = 0;
+    auto* p = static_cast<char*>(buffer);
+    while (done < length) {
+        ssize_t n = ::pread(fd_, p + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            Fail("cannot read");
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return done;
+}
+
+void File::ReadExact(uint64_t offset, void* buffer, size_t length) const {
+    if (ReadSome(offset, buffer, length) != length) {
+        throw Error("unexpected end of " + path_);
+    }
+}
+
+void File::WriteAt(uint64_t offset, const void* buffer, size_t length) {
+    size_t done = 0;
+    const auto* p = static_cast<const char*>(buffer);
+    while (done < length) {
+        ssize_t n = ::pwrite(fd_, p + done, length - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            Fail("cannot write");
+        }
+        done += static_cast<size_t>(n);
+    }
+}
+
+void File::Truncate(uint64_t size) {
+    if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
+        Fail("cannot truncate");
+    }
+}
+
+void File::Sync() {
+    if (::fsync(fd_) != 0) {
+        Fail("cannot flush");
+    }
+}
+
+void File::Close() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+}
+
+std::string DirectoryOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    if (slash == 0) {
+        return "/";
+    }
+    return path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) {
+    auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+std::string FindFileIgnoringCase(const std::string& path) {
+    if (FileExists(path)) {
+        return path;
+    }
+    const std::string dir = DirectoryOf(path);
+    const std::string name = FileNameOf(path);
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) {
+        return {};
+    }
+    std::string found;
+    while (dirent* e = ::readdir(d)) {
+        if (::strcasecmp(e->d_name, name.c_str()) == 0) {
+            std::string candidate = path.rfind('/') == std::string::npos
+                                        ? std::string(e->d_name)
+                                        : (dir == "/" ? "" : dir) + "/" + e->d_name;
+            if (FileExists(candidate)) {
+                found = candidate;
+                break;
+            }
+        }
+    }
+    ::closedir(d);
+    return found;
+}
+
+void SyncDirectory(const std::string& dir) {
+    int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+}  // namespace xb

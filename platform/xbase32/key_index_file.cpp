@@ -1,0 +1,298 @@
+#include "platform/xbase32/key_index_file.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace xb {
+
+namespace {
+
+constexpr char kMagic[8] = {'B', 'V', 'K', 'E', 'Y', 'I', 'D', 'X'};
+constexpr uint32_t kVersion = 1;
+constexpr uint32_t kFlagDescending = 1;
+constexpr uint32_t kMaxKeyLength = 4096;
+constexpr uint32_t kMaxTextLength = 65536;
+
+using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
+
+CrcTables MakeCrcTables() {
+    CrcTables t{};
+    for (uint32_t i = 0; i < 256; ++i) {
+        uint32_t c = i;
+        for (int k = 0; k < 8; ++k) {
+            c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+        }
+        t[0][i] = c;
+    }
+    for (uint32_t i = 0; i < 256; ++i) {
+        for (std::size_t s = 1; s < 8; ++s) {
+            t[s][i] = (t[s - 1][i] >> 8) ^ t[0][t[s - 1][i] & 0xFF];
+        }
+    }
+    return t;
+}
+
+void PutU32(std::string& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    }
+}
+
+void PutU64(std::string& out, uint64_t v) {
+    for (int i = 0; i < 8; ++i) {
+        out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    }
+}
+
+bool IsKeyType(char t) {
+    return t == 'C' || t == 'N' || t == 'D' || t == 'L';
+}
+
+std::string SystemError(const std::string& what, const std::string& path) {
+    return what + " \"" + path + "\": " + std::strerror(errno);
+}
+
+class Reader {
+  public:
+    Reader(std::string_view data, const std::string& path) : data_(data), path_(path) {}
+
+    std::string_view Take(std::size_t n) {
+        if (n > data_.size() - at_) {
+            Refuse("it ends too early");
+        }
+        const std::string_view part = data_.substr(at_, n);
+        at_ += n;
+        return part;
+    }
+    uint32_t U32() { return static_cast<uint32_t>(Number(4)); }
+    uint64_t U64() { return Number(8); }
+    uint32_t U16() { return static_cast<uint32_t>(Number(2)); }
+    std::size_t Left() const { return data_.size() - at_; }
+
+    [[noreturn]] void Refuse(const std::string& why) const {
+        throw IndexFileError("Index file \"" + path_ + "\" refused: " + why);
+    }
+
+  private:
+    uint64_t Number(std::size_t bytes) {
+        const std::string_view b = Take(bytes);
+        uint64_t v = 0;
+        for (std::size_t i = bytes; i-- > 0;) {
+            v = (v << 8) | static_cast<unsigned char>(b[i]);
+        }
+        return v;
+    }
+
+    std::string_view data_;
+    std::size_t at_ = 0;
+    const std::string& path_;
+};
+
+std::string ReadWholeFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        throw IndexFileError(SystemError("Cannot open index file", path));
+    }
+    std::string data;
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            const std::string message = SystemError("Cannot read index file", path);
+            ::close(fd);
+            throw IndexFileError(message);
+        }
+        if (n == 0) {
+            break;
+        }
+        data.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return data;
+}
+
+}  // namespace
+
+uint32_t Crc32(const void* data, std::size_t size, uint32_t crc) {
+    static const CrcTables t = MakeCrcTables();
+    const auto* p = static_cast<const unsigned char*>(data);
+    crc = ~crc;
+    while (size >= 8) {
+        const uint32_t lo = crc ^ (uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
+                                   uint32_t{p[3]} << 24);
+        crc = t[7][lo & 0xFF] ^ t[6][(lo >> 8) & 0xFF] ^ t[5][(lo >> 16) & 0xFF] ^ t[4][lo >> 24] ^
+              t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]];
+        p += 8;
+        size -= 8;
+    }
+    while (size-- > 0) {
+        crc = t[0][(crc ^ *p++) & 0xFF] ^ (crc >> 8);
+    }
+    return ~crc;
+}
+
+void SaveKeyIndexFile(const std::string& path, const IndexFileInfo& info, const KeyIndex& index) {
+    if (!IsKeyType(info.keyType) || index.KeyLength() > kMaxKeyLength ||
+        info.keyExpression.size() > kMaxTextLength || info.condition.size() > kMaxTextLength) {
+        throw IndexFileError("Index file \"" + path + "\" not written: unsupported index");
+    }
+    const std::size_t keyLength = index.KeyLength();
+    const bool trimBlanks = info.keyType == 'C';
+    std::string out;
+    out.reserve(64 + info.keyExpression.size() + info.condition.size() +
+                index.Size() * (index.EntrySize() + 2) + 4);
+    out.append(kMagic, sizeof kMagic);
+    PutU32(out, kVersion);
+    PutU32(out, info.descending ? kFlagDescending : 0);
+    out.push_back(info.keyType);
+    out.append(3, '\0');
+    PutU32(out, static_cast<uint32_t>(keyLength));
+    PutU32(out, info.recordCount);
+    PutU32(out, static_cast<uint32_t>(info.keyExpression.size()));
+    out += info.keyExpression;
+    PutU32(out, static_cast<uint32_t>(info.condition.size()));
+    out += info.condition;
+    PutU64(out, index.Size());
+    index.ForEachEntry([&](std::string_view entry) {
+        std::string_view key = entry.substr(0, keyLength);
+        if (trimBlanks) {
+            // Text keys are mostly blanks; only what comes before the trailing ones is stored.
+            std::size_t n = key.size();
+            while (n > 0 && key[n - 1] == ' ') {
+                --n;
+            }
+            key = key.substr(0, n);
+            out.push_back(static_cast<char>(n & 0xFF));
+            out.push_back(static_cast<char>(n >> 8));
+        }
+        out += key;
+        const auto* r = reinterpret_cast<const unsigned char*>(entry.data() + keyLength);
+        const uint32_t recno =
+            (uint32_t{r[0]} << 24) | (uint32_t{r[1]} << 16) | (uint32_t{r[2]} << 8) | r[3];
+        PutU32(out, recno);
+    });
+    PutU32(out, Crc32(out.data(), out.size()));
+
+    static std::atomic<unsigned> counter{0};
+    const std::string temp =
+        path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        throw IndexFileError(SystemError("Cannot write index file", temp));
+    }
+    std::size_t written = 0;
+    while (written < out.size()) {
+        const ssize_t n = ::write(fd, out.data() + written, out.size() - written);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            const std::string message = SystemError("Cannot write index file", temp);
+            ::close(fd);
+            ::unlink(temp.c_str());
+            throw IndexFileError(message);
+        }
+        written += static_cast<std::size_t>(n);
+    }
+    if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+        const std::string message = SystemError("Cannot write index file", path);
+        ::unlink(temp.c_str());
+        throw IndexFileError(message);
+    }
+}
+
+LoadedKeyIndex LoadKeyIndexFile(const std::string& path) {
+    const std::string data = ReadWholeFile(path);
+    Reader in(data, path);
+    if (data.size() < sizeof kMagic || std::memcmp(data.data(), kMagic, sizeof kMagic) != 0) {
+        in.Refuse("not an index file of this engine");
+    }
+    if (data.size() < sizeof kMagic + 8 + 4) {
+        in.Refuse("it ends too early");
+    }
+    const std::string_view body(data.data(), data.size() - 4);
+    Reader tail(std::string_view(data).substr(body.size()), path);
+    if (tail.U32() != Crc32(body.data(), body.size())) {
+        in.Refuse("checksum mismatch");
+    }
+    Reader r(body, path);
+    r.Take(sizeof kMagic);
+    if (const uint32_t version = r.U32(); version != kVersion) {
+        r.Refuse("version " + std::to_string(version) + " is not supported");
+    }
+    const uint32_t flags = r.U32();
+    if ((flags & ~kFlagDescending) != 0) {
+        r.Refuse("unknown flags");
+    }
+    IndexFileInfo info;
+    info.descending = (flags & kFlagDescending) != 0;
+    const std::string_view typeBytes = r.Take(4);
+    info.keyType = typeBytes[0];
+    if (!IsKeyType(info.keyType) || typeBytes.substr(1) != std::string_view("\0\0\0", 3)) {
+        r.Refuse("unknown key type");
+    }
+    const uint32_t keyLength = r.U32();
+    const uint32_t fixedLength = info.keyType == 'L' ? 1 : 8;
+    if (keyLength == 0 || keyLength > kMaxKeyLength ||
+        (info.keyType != 'C' && keyLength != fixedLength)) {
+        r.Refuse("bad key length " + std::to_string(keyLength));
+    }
+    info.recordCount = r.U32();
+    const uint32_t expressionLength = r.U32();
+    if (expressionLength == 0 || expressionLength > kMaxTextLength) {
+        r.Refuse("bad key expression");
+    }
+    info.keyExpression = std::string(r.Take(expressionLength));
+    const uint32_t conditionLength = r.U32();
+    if (conditionLength > kMaxTextLength) {
+        r.Refuse("bad condition");
+    }
+    info.condition = std::string(r.Take(conditionLength));
+    const uint64_t count = r.U64();
+    const bool trimmed = info.keyType == 'C';
+    const std::size_t smallestEntry = trimmed ? 2 + 4 : keyLength + 4;
+    if (count > r.Left() / smallestEntry || count > info.recordCount) {
+        r.Refuse("entry count does not fit");
+    }
+    const std::size_t stride = keyLength + 4;
+    std::string entries;
+    entries.reserve(static_cast<std::size_t>(count) * stride);
+    for (uint64_t i = 0; i < count; ++i) {
+        std::size_t stored = keyLength;
+        if (trimmed) {
+            stored = r.U16();
+            if (stored > keyLength) {
+                r.Refuse("key longer than the key length");
+            }
+        }
+        entries += r.Take(stored);
+        entries.append(keyLength - stored, ' ');
+        const uint32_t recno = r.U32();
+        if (recno == 0 || recno > info.recordCount) {
+            r.Refuse("record number " + std::to_string(recno) + " out of range");
+        }
+        entries.push_back(static_cast<char>(recno >> 24));
+        entries.push_back(static_cast<char>(recno >> 16));
+        entries.push_back(static_cast<char>(recno >> 8));
+        entries.push_back(static_cast<char>(recno));
+    }
+    if (r.Left() != 0) {
+        r.Refuse("bytes after the last entry");
+    }
+    LoadedKeyIndex loaded{info, KeyIndex(keyLength, info.descending)};
+    if (!loaded.index.AssignSorted(entries)) {
+        r.Refuse("entries out of order");
+    }
+    return loaded;
+}
+
+}  // namespace xb

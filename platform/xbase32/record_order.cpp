@@ -1,0 +1,27 @@
+#include "platform/xbase32/record_order.h"
+
+#include "platform/xbase32/dbf_table.h"
+
+namespace xb {
+
+uint32_t NaturalOrder::First() {
+    return table_.RecordCount() > 0 ? 1 : 0;
+}
+
+uint32_t NaturalOrder::Last() {
+    return table_.RecordCount();
+}
+
+uint32_t NaturalOrder::Next(uint32_t recno) {
+    return recno < table_.RecordCount() ? recno + 1 : 0;
+}
+
+uint32_t NaturalOrder::Prior(uint32_t recno) {
+    const uint32_t count = table_.RecordCount();
+    if (recno > count + 1) {
+        return count;
+    }
+    return recno > 1 ? recno - 1 : 0;
+}
+
+}  // namespace xb
