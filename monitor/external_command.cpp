@@ -12,11 +12,6 @@
 namespace monitor {
 namespace {
 
-constexpr std::size_t kTailLimit = 500;
-
-// The order in which the caller templates replace their placeholders.
-constexpr std::string_view kOrder = "dhtvnascpgmzx";
-
 // The line as it grows: stretches of the template and the values put between them.
 struct Piece {
     bool isValue = false;
@@ -57,13 +52,6 @@ void CutAfter(std::vector<Piece>& pieces, std::size_t after, std::string_view sj
     }
 }
 
-std::size_t OrderOf(std::string_view sjabloon, const PlaceholderMatch& m) {
-    const std::size_t at = m.position + 1;
-    const std::size_t rank =
-        at < sjabloon.size() ? kOrder.find(sjabloon[at]) : std::string_view::npos;
-    return rank == std::string_view::npos ? kOrder.size() : rank;
-}
-
 ExpandedCommand Expand(std::string_view sjabloon, const std::vector<PlaceholderMatch>& matches,
                        std::vector<os::SplitArgument> args) {
     std::vector<PlaceholderMatch> ordered;
@@ -72,10 +60,9 @@ ExpandedCommand Expand(std::string_view sjabloon, const std::vector<PlaceholderM
             ordered.push_back(m);
         }
     }
-    std::stable_sort(ordered.begin(), ordered.end(),
-                     [&](const PlaceholderMatch& a, const PlaceholderMatch& b) {
-                         return OrderOf(sjabloon, a) < OrderOf(sjabloon, b);
-                     });
+    std::stable_sort(
+        ordered.begin(), ordered.end(),
+        [](const PlaceholderMatch& a, const PlaceholderMatch& b) { return a.rank < b.rank; });
 
     std::vector<Piece> pieces{{false, 0, sjabloon.size(), {}}};
     for (const auto& m : ordered) {
@@ -91,7 +78,7 @@ ExpandedCommand Expand(std::string_view sjabloon, const std::vector<PlaceholderM
         pieces.insert(pieces.begin() + static_cast<std::ptrdiff_t>(index) + 1,
                       {Piece{true, m.position, m.position, m.value},
                        Piece{false, m.position + m.length, whole.to, {}}});
-        CutAfter(pieces, index + 1, sjabloon, kTailLimit);
+        CutAfter(pieces, index + 1, sjabloon, kTemplateTailLimit);
     }
 
     ExpandedCommand out;
