@@ -79,8 +79,8 @@ TEST(ExpandCommandLine, ValuesStayInTheirArgument) {
 }
 
 TEST(ExpandCommandLine, FollowsTheTemplateExpanderForTameValues) {
-    // Values that are not empty and hold no blanks, quotes or placeholders: the line reads as the expander's text and
-    // splits into the same arguments, the 500-character cut included.
+    // Values that are not empty and hold no blanks, quotes or placeholders: the line reads as the
+    // expander's text and splits into the same arguments, the 500-character cut included.
     telefoonrecordtype r = Caller();
     r.straat = "Dorpsstraat";
     r.postcode = "1234AB";
