@@ -3,8 +3,9 @@
 namespace xbase {
 
 LayerState& State() {
-    static LayerState state;
-    return state;
+    // Never destroyed, so that sessions and data sets may still close at exit.
+    static LayerState* const state = new LayerState;
+    return *state;
 }
 
 void ResetLayerState() {
