@@ -4,16 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "platform/rtl/exception.h"
+#include "platform/db/database_error.h"
 #include "xbase/result_codes.h"
 
 namespace xbase {
 
-// The data sets' own failures.
-class EDatabaseError : public rtl::Exception {
-  public:
-    using rtl::Exception::Exception;
-};
+// The data sets' own failures: the class library's.
+using db::EDatabaseError;
 
 // One entry of an engine error.
 class TDBError {
