@@ -1,26 +1,25 @@
 #pragma once
 
-#include <QEvent>
 #include <QObject>
 #include <functional>
 
 namespace capi {
 
-// The engine's object in the main thread: the receive thread posts to it, and each delivered
-// post lets the engine handle what waits. Posting is safe from any thread while the object
-// lives; the engine stops the posts before it deletes the object.
+// The engine's object in the main thread: the receive thread queues a call to it, and each
+// delivered call lets the engine handle what waits. Queuing is safe from any thread while the
+// object lives; the engine stops queuing before it deletes the object.
 class TCapiNotifier : public QObject {
+    Q_OBJECT
+
   public:
     explicit TCapiNotifier(std::function<void()> deliver);
 
+    // From any thread.
     void Post();
 
-  protected:
-    bool event(QEvent* e) override;
+    Q_INVOKABLE void Deliver();
 
   private:
-    static QEvent::Type PostType();
-
     std::function<void()> deliver_;
 };
 
