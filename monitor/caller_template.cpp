@@ -9,8 +9,6 @@ namespace monitor {
 
 namespace {
 
-constexpr std::size_t kTailLimit = 500;
-
 struct Placeholder {
     std::string_view code;
     std::string telefoonrecordtype::*field;
@@ -66,7 +64,7 @@ std::string bellersstringmaken(std::string_view sjabloon, const telefoonrecordty
         }
         const std::string_view rest = std::string_view(text).substr(at + p.code.size());
         std::string next = text.substr(0, at) + ValueOf(p, record);
-        next.append(rtl::Utf8Left(rest, kTailLimit));
+        next.append(rtl::Utf8Left(rest, kTemplateTailLimit));
         text = std::move(next);
     }
     return text;
@@ -92,10 +90,11 @@ std::vector<PlaceholderMatch> FindPlaceholders(std::string_view sjabloon,
     if (IsEmptyTemplate(sjabloon)) {
         return matches;
     }
-    for (const Placeholder& p : kPlaceholders) {
+    for (std::size_t rank = 0; rank < kPlaceholders.size(); ++rank) {
+        const Placeholder& p = kPlaceholders[rank];
         const auto at = sjabloon.find(p.code);
         if (at != std::string_view::npos) {
-            matches.push_back({at, p.code.size(), ValueOf(p, record)});
+            matches.push_back({at, p.code.size(), ValueOf(p, record), rank});
         }
     }
     std::sort(matches.begin(), matches.end(),

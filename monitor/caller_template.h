@@ -24,11 +24,15 @@ std::string bellersstringmaken(std::string_view sjabloon, std::string_view bron)
 // The record a source names, or nullptr.
 const telefoonrecordtype* RecordForSource(std::string_view bron);
 
+// Characters kept after each replaced placeholder.
+inline constexpr std::size_t kTemplateTailLimit = 500;
+
 // One placeholder found in a template: where it stands and what replaces it.
 struct PlaceholderMatch {
     std::size_t position = 0;
     std::size_t length = 0;
-    std::string value;  // trimmed; empty without a record
+    std::string value;     // trimmed; empty without a record
+    std::size_t rank = 0;  // place in the fixed replacement order
 
     bool operator==(const PlaceholderMatch&) const = default;
 };

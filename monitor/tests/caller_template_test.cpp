@@ -105,9 +105,9 @@ TEST(CallerTemplate, FindPlaceholdersGivesEachFirstOccurrenceInTheTemplate) {
     const std::string sjabloon = "\"/opt/x y/prog\" \"%t\" %n --naam=%n %o %p";
     const auto matches = FindPlaceholders(sjabloon, &caller);
     const std::vector<PlaceholderMatch> expected = {
-        {17, 2, "0201234567"},
-        {21, 2, "Smit %t"},
-        {37, 2, "Amsterdam"},
+        {17, 2, "0201234567", 2},
+        {21, 2, "Smit %t", 4},
+        {37, 2, "Amsterdam", 8},
     };
     EXPECT_EQ(matches, expected);
     // Values go in whole and are not searched again; the second %n stays.
