@@ -135,6 +135,7 @@ void TBelverin::AnswerCall(std::uint16_t reject) {
         return;
     }
     const std::uint32_t plci = c->PLCI();
+    TCapi* const engine = capi_.get();
     RaiseStateChange(false, false);
     StopCountdown();
     std::unique_ptr<TCapiMessage> response;
@@ -146,7 +147,8 @@ void TBelverin::AnswerCall(std::uint16_t reject) {
     if (const auto number = connectIndNumber_.find(id); number != connectIndNumber_.end()) {
         response->Header.MessageNumber = number->second;
     }
-    if (capi_) {
+    // A handler that reopened the line has left this call with the old registration.
+    if (capi_.get() == engine) {
         capi_->PutMessage(std::move(response));
     }
 }

@@ -32,11 +32,15 @@ bool TCapiInbox::Fetch(std::uint32_t applId, GetMessageFn* get) {
     // The library's bytes are valid only until its next fetch: copy them now.
     const auto* bytes = static_cast<const std::uint8_t*>(message);
     const std::size_t length = static_cast<std::size_t>(bytes[0] | bytes[1] << 8);
-    waiting_.emplace_back(bytes, bytes + length);
+    AppendLocked(std::vector<std::uint8_t>(bytes, bytes + length));
+    return true;
+}
+
+void TCapiInbox::AppendLocked(std::vector<std::uint8_t> raw) {
+    waiting_.push_back(std::move(raw));
     if (announce_) {
         announce_();
     }
-    return true;
 }
 
 bool TCapiInbox::Append(std::vector<std::uint8_t> raw) {
@@ -44,10 +48,7 @@ bool TCapiInbox::Append(std::vector<std::uint8_t> raw) {
     if (closed_) {
         return false;
     }
-    waiting_.push_back(std::move(raw));
-    if (announce_) {
-        announce_();
-    }
+    AppendLocked(std::move(raw));
     return true;
 }
 
@@ -70,11 +71,6 @@ void TCapiInbox::EndHandling() {
 bool TCapiInbox::Busy() const {
     std::lock_guard lock(mutex_);
     return handling_ || !waiting_.empty();
-}
-
-std::size_t TCapiInbox::Waiting() const {
-    std::lock_guard lock(mutex_);
-    return waiting_.size();
 }
 
 void TCapiInbox::Close() {

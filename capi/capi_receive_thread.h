@@ -38,7 +38,6 @@ class TCapiInbox {
 
     // A message waits or is being handled.
     bool Busy() const;
-    std::size_t Waiting() const;
 
     // No fetch after this; waiting messages stay.
     void Close();
@@ -49,6 +48,8 @@ class TCapiInbox {
     std::size_t Discard();
 
   private:
+    void AppendLocked(std::vector<std::uint8_t> raw);
+
     mutable std::mutex mutex_;
     std::deque<std::vector<std::uint8_t>> waiting_;
     Announce announce_;
