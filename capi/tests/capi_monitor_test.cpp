@@ -284,6 +284,16 @@ TEST_F(MonitorTest, ErrorStringIsOkWhileNoErrorIsLeft) {
     EXPECT_EQ(monitor_->ErrorString(), "OK");
 }
 
+TEST_F(MonitorTest, HangUpReasonReachesErrorString) {
+    OpenListening(5);
+    ASSERT_EQ(line_.Offer("0301234567"), 1);
+    Pump();
+    ASSERT_EQ(line_.Hangup(), 1);
+    Pump();
+    EXPECT_EQ(monitor_->Error(), 0x3490u);
+    EXPECT_EQ(monitor_->ErrorString(), "Normal call clearing ($3490)");
+}
+
 TEST_F(MonitorTest, RefusedRegistrationLeavesNoEngine) {
     line_.FailNext(CAPISIM_OP_REGISTER, 0x1001);
     EXPECT_FALSE(monitor_->Open(1, 5));
