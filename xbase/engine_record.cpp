@@ -15,6 +15,10 @@ TVCLWorkArea* TableRecord(CursorHandle handle) {
     return handle >= 1 && handle <= kMaxArea ? WorkAreaOf(handle) : nullptr;
 }
 
+DbiResult WriteRefusal(const TVCLWorkArea& wa) {
+    return wa.openMode == SX_READONLY ? kReadOnly : kLockRefused;
+}
+
 char* EngineRecordBuffer() {
     return reinterpret_cast<char*>(Engine().sx_SysProp(kPropRecordBuffer, 0));
 }

@@ -12,6 +12,10 @@ namespace xbase {
 // The open table of a handle 1 to 255 without selecting it; null for any other handle.
 TVCLWorkArea* TableRecord(CursorHandle handle);
 
+// The result for a write the engine refused: a read-only area, else a record or memo that
+// another user holds.
+DbiResult WriteRefusal(const TVCLWorkArea& wa);
+
 // The record buffer of the current area (null when the engine gives none).
 char* EngineRecordBuffer();
 

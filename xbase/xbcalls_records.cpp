@@ -8,15 +8,6 @@
 
 namespace xbase {
 
-namespace {
-
-// A write the engine refused: a read-only area, else a record another user holds.
-DbiResult WriteRefused(const TVCLWorkArea& wa) {
-    return wa.openMode == SX_READONLY ? kReadOnly : kLockRefused;
-}
-
-}  // namespace
-
 DbiResult DbiInitRecord(CursorHandle table, char* record) {
     TVCLWorkArea* wa = TableRecord(table);
     if (wa == nullptr) {
@@ -39,7 +30,7 @@ DbiResult DbiInsertRecord(CursorHandle table, int32_t lock, const char* record) 
     }
     DbiResult result = kOk;
     if (record != nullptr && !e.sx_PutRecord(record)) {
-        result = WriteRefused(*wa);
+        result = WriteRefusal(*wa);
     }
     // The engine keeps a new record locked; other users may edit it unless asked otherwise.
     if (lock == 0) {
@@ -60,7 +51,7 @@ DbiResult DbiModifyRecord(CursorHandle table, const char* record, bool freeLock)
     const EngineApi& e = Engine();
     DbiResult result = kOk;
     if (record != nullptr && !e.sx_PutRecord(record)) {
-        result = WriteRefused(*wa);
+        result = WriteRefusal(*wa);
     }
     if (freeLock) {
         e.sx_Unlock(e.sx_RecNo());
@@ -74,7 +65,7 @@ DbiResult DbiDeleteRecord(CursorHandle table, const char* /*record*/) {
         return kNoSuchTable;
     }
     TWA guard(wa->area);
-    return Engine().sx_Delete() ? kOk : WriteRefused(*wa);
+    return Engine().sx_Delete() ? kOk : WriteRefusal(*wa);
 }
 
 DbiResult DbiRelRecordLock(CursorHandle table, bool all) {
