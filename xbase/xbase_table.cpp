@@ -21,11 +21,19 @@ class Borrowed : public XbaseTable {
 
 }  // namespace
 
+#ifdef XBASE_HAVE_TTABLE
+std::unique_ptr<XbaseTable> TableAccessOf(db::TDataSet* dataSet);
+#endif
+
 std::unique_ptr<XbaseTable> XbaseTableOf(db::TDataSet* dataSet) {
     if (auto* own = dynamic_cast<XbaseTable*>(dataSet)) {
         return std::make_unique<Borrowed>(*own);
     }
+#ifdef XBASE_HAVE_TTABLE
+    return TableAccessOf(dataSet);
+#else
     return nullptr;
+#endif
 }
 
 }  // namespace xbase

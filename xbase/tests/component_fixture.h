@@ -14,21 +14,10 @@
 #include "platform/xbase32/table_tool.h"
 #include "xbase/engine_api.h"
 #include "xbase/tests/logged_engine.h"
+#include "xbase/tests/phonebook_fields.h"
 #include "xbase/xbase_table.h"
 
 namespace xbase::testing {
-
-// The phone book's fields, as the installation creates the table.
-inline const std::vector<std::string> kPhoneBookFields = {
-    "NUMMER:C:20",  "VOORNAAM:C:20",  "NAAM:C:150", "AANHANGSEL:C:15", "STRAAT:C:50",
-    "POSTCODE:C:7", "PLAATS:C:50",    "EXTRA:C:50", "AFWIJZEN:C:10",   "GELUID:C:20",
-    "TIJD:C:10",    "CMDLINE:C:100",  "KLEUR:C:20", "FONTKLEUR:C:20",  "OMSCHR:C:50",
-    "MEMO:M",       "ZOEKSTATUS:C:50"};
-
-// The phone book's thirteen index keys, in the order of their files tel0 .. tel12.
-inline const std::vector<std::string> kPhoneBookKeys = {
-    "nummer", "voornaam", "naam", "omschr",  "straat",     "postcode", "plaats",
-    "extra",  "geluid",   "tijd", "cmdline", "zoekstatus", "afwijzen"};
 
 struct Row {
     std::string nummer;
