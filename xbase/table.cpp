@@ -8,6 +8,7 @@
 
 #include "platform/db/data_source.h"
 #include "platform/db/exception_handler.h"
+#include "platform/db/field.h"
 #include "platform/rtl/string_list.h"
 #include "xbase/db_errors.h"
 #include "xbase/field_mapping.h"
@@ -147,9 +148,7 @@ CursorHandle TTable::OpenHandle(const IndexParams& index) {
     for (;;) {
         CursorHandle handle = 0;
         const DbiResult result =
-            DbiOpenTableArea(DBHandle(), tableName_.c_str(), driver.c_str(),
-                             index.indexName.c_str(), index.tagName.c_str(), 0, openMode, shareMode,
-                             kTranslateLogical, false, nullptr, &handle);
+            OpenTableArea(driver, index.indexName, index.tagName, openMode, shareMode, &handle);
         // A file the layer will only read opens read-only, once; a second refusal stands.
         if (result == kReadOnly && !readOnlyTried) {
             openMode = kOpenReadOnly;
@@ -160,6 +159,14 @@ CursorHandle TTable::OpenHandle(const IndexParams& index) {
             return handle;
         }
     }
+}
+
+DbiResult TTable::OpenTableArea(const std::string& driver, const std::string& indexName,
+                                const std::string& tagName, int32_t openMode, int32_t shareMode,
+                                CursorHandle* handle) {
+    return DbiOpenTableArea(DBHandle(), tableName_.c_str(), driver.c_str(), indexName.c_str(),
+                            tagName.c_str(), 0, openMode, shareMode, kTranslateLogical, false,
+                            nullptr, handle);
 }
 
 CursorHandle TTable::CreateHandle() {

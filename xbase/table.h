@@ -102,6 +102,10 @@ class TTable : public TDBDataSet {
     bool GetCanModify() override;
     void DoOnNewRecord() override;
     void InternalInitFieldDefs() override;
+    // The layer's table open; a test may answer in its place.
+    virtual DbiResult OpenTableArea(const std::string& driver, const std::string& indexName,
+                                    const std::string& tagName, int32_t openMode, int32_t shareMode,
+                                    CursorHandle* handle);
 
     void SetFilterText(const std::string& text) override;
     void SetFilteredValue(bool value) override;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/db/field.h"
 #include "platform/rtl/date_time.h"
 #include "platform/rtl/text_encoding.h"
 #include "platform/xbase32/expression_text.h"

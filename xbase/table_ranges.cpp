@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/db/field.h"
 #include "xbase/db_errors.h"
 #include "xbase/table.h"
 #include "xbase/xbcalls.h"
@@ -16,16 +17,17 @@ db::TField& TTable::IndexFields(int index) const {
         db::DatabaseError("Field index out of range", this);
     }
     const int number = IndexFieldNo(index);
+    TTable& self = const_cast<TTable&>(*this);
     for (int i = 0; i < FieldCount(); ++i) {
-        db::TField* field = const_cast<TTable*>(this)->Fields()[i];
-        if (field->FieldNo() == number) {
-            return *field;
+        db::TField& field = self.Fields()[i];
+        if (field.FieldNo() == number) {
+            return field;
         }
     }
     std::string name;
-    for (int i = 0; i < const_cast<TTable*>(this)->FieldDefs().Count(); ++i) {
-        if (const_cast<TTable*>(this)->FieldDefs()[i].FieldNo() == number) {
-            name = const_cast<TTable*>(this)->FieldDefs()[i].Name();
+    for (int i = 0; i < self.FieldDefs().Count(); ++i) {
+        if (self.FieldDefs()[i].FieldNo() == number) {
+            name = self.FieldDefs()[i].Name();
         }
     }
     db::DatabaseError("Cannot access index field '" + name + "'", this);
