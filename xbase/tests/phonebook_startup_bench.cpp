@@ -13,9 +13,12 @@
 #include "platform/db/data_source.h"
 #include "platform/xbase32/table_tool.h"
 #include "xbase/engine_library.h"
+#include "xbase/layer_state.h"
+#include "xbase/message_sink.h"
 #include "xbase/sessions.h"
 #include "xbase/tests/phonebook_fields.h"
 #include "xbase/tests/phonebook_startup.h"
+#include "xbase/work_area.h"
 
 namespace xbase::testing {
 namespace {
@@ -42,6 +45,9 @@ class Fixture {
         if (!engine_) {
             return;
         }
+        ResetLayerState();
+        ClearAllWorkAreas();
+        SetMessageSink([](const LayerMessage&) {});
         BindEngine(&engine_->Api());
         char pattern[] = "/tmp/xbcomp-bench-XXXXXX";
         folder_ = std::string(mkdtemp(pattern)) + "/";
@@ -81,6 +87,7 @@ class Fixture {
         }
         e.sx_Commit();
         e.sx_Close();
+        Session().Open();
     }
     ~Fixture() {
         Session().Close();

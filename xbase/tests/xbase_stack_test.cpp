@@ -9,9 +9,12 @@
 
 #include "platform/db/data_source.h"
 #include "platform/db/database_error.h"
+#include "xbase/layer_state.h"
+#include "xbase/message_sink.h"
 #include "xbase/sessions.h"
 #include "xbase/tests/component_fixture.h"
 #include "xbase/tests/phonebook_startup.h"
+#include "xbase/work_area.h"
 
 namespace xbase::testing {
 namespace {
@@ -26,6 +29,10 @@ class StackTest : public ComponentTest {
         if (IsSkipped()) {
             return;
         }
+        ResetLayerState();
+        ClearAllWorkAreas();
+        SetMessageSink([this](const LayerMessage& m) { messages.push_back(m.text); });
+        Session().Open();
         table = new TTable(&form);
         source = new db::TDataSource(&form);
         source->SetDataSet(table);
@@ -38,6 +45,8 @@ class StackTest : public ComponentTest {
             table->Close();
         }
         Session().Close();
+        SetMessageSink({});
+        ResetLayerState();
         ComponentTest::TearDown();
     }
 
@@ -55,6 +64,7 @@ class StackTest : public ComponentTest {
         return numbers;
     }
 
+    std::vector<std::string> messages;
     db::TComponent form;
     TTable* table = nullptr;
     db::TDataSource* source = nullptr;
@@ -170,7 +180,7 @@ TEST_F(StackTest, PackAndZapOnASharedOrClosedTableChangeNothing) {
 
 TEST_F(StackTest, AFailedExclusiveOpenLeavesTheOtherTableAlone) {
     MakeTable("belverinlog.DBF", {{"1", "log"}, {"2", "log"}});
-    TTable log(&form);
+    TTable& log = *new TTable(&form);
     log.SetDatabaseName(folder);
     log.SetTableName(folder + "belverinlog.DBF");
     log.SetTableType(ttSXFOX);
@@ -187,6 +197,7 @@ TEST_F(StackTest, AFailedExclusiveOpenLeavesTheOtherTableAlone) {
     EXPECT_EQ(Logged().CountOf("sx_Pack"), 0);
     EXPECT_FALSE(fs::exists(folder + "tel0.idx"));
     EXPECT_EQ(log.RecordCount(), 2);
+    log.Close();
 }
 
 TEST_F(StackTest, CommitPostsTheRecordBeingEdited) {
