@@ -16,7 +16,7 @@
 #include "xbase/layer_state.h"
 #include "xbase/message_sink.h"
 #include "xbase/sessions.h"
-#include "xbase/tests/phonebook_fields.h"
+#include "xbase/tests/bench_phonebook.h"
 #include "xbase/tests/phonebook_startup.h"
 #include "xbase/work_area.h"
 
@@ -24,14 +24,6 @@ namespace xbase::testing {
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int kRecords = 100000;
-constexpr int kDeletedEvery = 20;  // one record in twenty waits for the pack
-
-std::string NumberOf(int i) {
-    // Spread over the order, not in insertion order.
-    return "0" + std::to_string(100000000 + (static_cast<long>(i) * 7919) % 900000000);
-}
 
 // A phone book of kRecords records, made once per run through the engine itself, which
 // stays bound without a log.
@@ -53,40 +45,7 @@ class Fixture {
         folder_ = std::string(mkdtemp(pattern)) + "/";
         pristine_ = folder_ + "pristine/";
         fs::create_directories(pristine_);
-        std::vector<std::string> args = {"create", pristine_ + "belverintel.DBF"};
-        args.insert(args.end(), kPhoneBookFields.begin(), kPhoneBookFields.end());
-        std::ostringstream out, err;
-        xb::RunTableTool(args, out, err);
-
-        const EngineApi& e = engine_->Api();
-        e.sx_Use((pristine_ + "belverintel.DBF").c_str(), nullptr, SX_EXCLUSIVE, SX_FOX);
-        std::string record(static_cast<std::size_t>(e.sx_RecSize()), ' ');
-        auto put = [&](const char* field, const std::string& value) {
-            record.replace(static_cast<std::size_t>(e.sx_FieldOffset(field) - 1), value.size(),
-                           value);
-        };
-        for (int i = 0; i < kRecords; ++i) {
-            e.sx_AppendEx();
-            record.assign(record.size(), ' ');
-            put("NUMMER", NumberOf(i));
-            put("VOORNAAM", "Jan" + std::to_string(i % 97));
-            put("NAAM", "Janssen " + std::to_string(i));
-            put("STRAAT", "Dorpsstraat " + std::to_string(i % 500));
-            put("POSTCODE", std::to_string(1000 + i % 9000) + "AB");
-            put("PLAATS", "Plaats" + std::to_string(i % 300));
-            put("AFWIJZEN", "0000000000");
-            put("GELUID", "Geen");
-            put("TIJD", "1111111111");
-            put("CMDLINE", "-");
-            put("OMSCHR", "omschrijving " + std::to_string(i % 1000));
-            put("ZOEKSTATUS", "In de Klapper gevonden");
-            e.sx_PutRecord(record.c_str());
-            if (i % kDeletedEvery == 0) {
-                e.sx_Delete();
-            }
-        }
-        e.sx_Commit();
-        e.sx_Close();
+        MakeBenchPhoneBook(engine_->Api(), pristine_ + "belverintel.DBF");
         Session().Open();
     }
     ~Fixture() {
