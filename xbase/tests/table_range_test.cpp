@@ -96,6 +96,22 @@ TEST_F(TableRange, DetailFollowsItsMaster) {
     EXPECT_EQ(Walk(*book).size(), 6U);
 }
 
+TEST_F(TableRange, IndexDefinitionsAndAFieldListOrder) {
+    book->IndexDefs().SetUpdated(false);
+    book->UpdateIndexDefs();
+    const TIndexDef* def = book->IndexDefs().FindForFields("PLAATS", false);
+    ASSERT_NE(def, nullptr);
+    EXPECT_EQ(def->fields, "PLAATS");
+
+    book->SetIndexName("");
+    EXPECT_EQ(Walk(*book), (Names{"Jansen", "Bakker", "Visser", "Smit", "de Vries"}));
+    book->SetIndexFieldNames("PLAATS");
+    EXPECT_EQ(book->IndexName(), "");
+    EXPECT_EQ(Walk(*book), (Names{"Smit", "Bakker", "de Vries", "Jansen", "Visser"}));
+    EXPECT_THROW(book->SetIndexFieldNames("NAAM"), db::EDatabaseError);
+    EXPECT_EQ(book->IndexFieldNames(), "PLAATS");
+}
+
 TEST_F(TableRange, CircularMasterIsRefused) {
     db::TDataSource own;
     own.SetDataSet(book);
