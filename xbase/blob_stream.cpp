@@ -188,3 +188,15 @@ void TBlobStream::Truncate() {
 }
 
 }  // namespace xbase
+
+namespace xbase {
+
+std::unique_ptr<db::TStream> TTable::CreateBlobStream(db::TField& field, db::TBlobStreamMode mode) {
+    auto* blob = dynamic_cast<db::TBlobField*>(&field);
+    if (blob == nullptr) {
+        db::DatabaseError("Field '" + field.DisplayLabel() + "' is not a blob field", this);
+    }
+    return std::make_unique<TBlobStream>(*blob, mode);
+}
+
+}  // namespace xbase

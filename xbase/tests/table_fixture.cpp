@@ -117,7 +117,7 @@ void TableTest::MakeIndex(const std::string& table, const std::string& file,
                           const std::string& key) {
     const EngineApi& e = Engine();
     ASSERT_GT(e.sx_Use((folder + table).c_str(), "FIXTURE", SX_EXCLUSIVE, SX_FOX), 0);
-    ASSERT_GT(e.sx_Index((folder + file).c_str(), key.c_str(), 1, 0, nullptr), 0);
+    ASSERT_GT(e.sx_Index((folder + file).c_str(), key.c_str(), 0, 0, nullptr), 0);
     e.sx_Close();
     Recorded() = {};
 }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/db/field.h"
 #include "platform/rtl/exception.h"
 #include "platform/xbase32/table_tool.h"
 #include "xbase/engine_api.h"
