@@ -10,6 +10,9 @@
 #include "xbase/descriptors.h"
 #include "xbase/result_codes.h"
 #include "xbase/work_area.h"
+#include "xbase/xbcalls_keys.h"
+#include "xbase/xbcalls_records.h"
+#include "xbase/xbcalls_values.h"
 
 namespace xbase {
 

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "platform/rtl/text_encoding.h"
+#include "xbase/descriptor_cache.h"
 #include "xbase/engine_api.h"
 #include "xbase/layer_state.h"
 #include "xbase/message_sink.h"
@@ -197,12 +198,6 @@ void BuildDescriptors(TVCLWorkArea& wa, bool showMessages) {
     wa.descriptorsBuilt = true;
 }
 
-void EnsureDescriptors(TVCLWorkArea& wa) {
-    if (!wa.descriptorsBuilt) {
-        BuildDescriptors(wa, false);
-    }
-}
-
 bool HasIdentifier(const std::vector<std::string>& identifiers, const std::string& name) {
     return std::find(identifiers.begin(), identifiers.end(), UpperAscii(name)) != identifiers.end();
 }
@@ -250,6 +245,12 @@ void FillIndexDescriptor(const TVCLWorkArea& wa, int32_t order, IndexDescriptor&
 }
 
 }  // namespace
+
+void EnsureDescriptors(TVCLWorkArea& wa) {
+    if (!wa.descriptorsBuilt) {
+        BuildDescriptors(wa, false);
+    }
+}
 
 DbiResult DbiOpenTableArea(DbHandle db, const char* tableName, const char* driver,
                            const char* /*indexName*/, const char* indexTagName,

@@ -17,6 +17,7 @@ inline constexpr int kDateDelta = 693594;
 struct TFormatSettings {
     char DateSeparator = '/';
     char TimeSeparator = ':';
+    char DecimalSeparator = '.';
     std::string ShortDateFormat = "m/d/yy";
     std::string LongDateFormat = "dddd, mmmm d, yyyy";
     std::string ShortTimeFormat = "hh:nn";

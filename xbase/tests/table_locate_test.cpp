@@ -1,0 +1,157 @@
+// Locate and lookup by key values, and key ranges.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "xbase/tests/table_fixture.h"
+
+namespace xbase::testing {
+namespace {
+
+using Names = std::vector<std::string>;
+using db::TFieldValue;
+
+class TableLocate : public TableTest {
+  protected:
+    void SetUp() override {
+        TableTest::SetUp();
+        if (IsSkipped()) {
+            return;
+        }
+        MakeBook({{{"NAAM", "Jansen"}, {"VOORNAAM", "Piet"}, {"PLAATS", "Utrecht"}},
+                  {{"NAAM", "Jan"}, {"VOORNAAM", "Kees"}, {"PLAATS", "Gouda"}},
+                  {{"NAAM", "jan"}, {"VOORNAAM", "Piet"}, {"PLAATS", "Delft"}},
+                  {{"NAAM", "\xd6zt\xfcrk"},
+                   {"VOORNAAM",
+                    "Ay\xfe"
+                    "e"},
+                   {"PLAATS", "Breda"}},
+                  {{"NAAM", ""}, {"VOORNAAM", "Leeg"}, {"PLAATS", "Ede"}},
+                  {{"NAAM", "Jan"}, {"VOORNAAM", "Piet"}, {"PLAATS", "Emmen"}}});
+        table = &Table("BOEK.DBF");
+        table->Open();
+        table->Last();
+    }
+
+    std::string Here() { return table->FieldByName("PLAATS").AsString(); }
+
+    TTable* table = nullptr;
+};
+
+TEST_F(TableLocate, ThroughASearchFilter) {
+    struct Case {
+        std::string fields;
+        std::vector<TFieldValue> values;
+        db::TLocateOptions options;
+        std::string found;  // "" for none
+    };
+    const std::vector<Case> cases = {
+        {"NAAM", {std::string("Jan")}, 0, "Gouda"},
+        {"NAAM", {std::string("JAN")}, db::loCaseInsensitive, "Gouda"},
+        {"NAAM", {std::string("jan")}, 0, "Delft"},
+        {"NAAM", {std::string("Ja")}, db::loPartialKey, "Utrecht"},
+        {"NAAM", {std::string("JANS")}, db::loPartialKey | db::loCaseInsensitive, "Utrecht"},
+        {"NAAM", {std::string("Ja")}, 0, ""},
+        {"NAAM", {std::string("Janssen")}, 0, ""},
+        // Every key field counts, not only the first.
+        {"NAAM;VOORNAAM", {std::string("Jan"), std::string("Piet")}, 0, "Emmen"},
+        {"NAAM;VOORNAAM",
+         {std::string("JAN"), std::string("piet")},
+         db::loCaseInsensitive,
+         "Delft"},
+        {"NAAM;VOORNAAM", {std::string("Jan"), std::string("Klaas")}, 0, ""},
+        {"NAAM;VOORNAAM", {std::string("Jan"), std::string("Pi")}, db::loPartialKey, "Emmen"},
+        // Windows-1252 letters, upper-cased by the engine's rules.
+        {"NAAM", {std::string("ÖZTÜRK")}, db::loCaseInsensitive, "Breda"},
+        {"VOORNAAM", {std::string("Ayþe")}, 0, "Breda"},
+        {"VOORNAAM", {std::string("AYÞE")}, db::loCaseInsensitive, "Breda"},
+        // A Null key is the blank field.
+        {"NAAM", {TFieldValue{}}, 0, "Ede"},
+        {"NAAM", {std::string("")}, 0, "Ede"},
+    };
+    for (const Case& c : cases) {
+        table->Last();
+        const bool found = table->Locate(c.fields, c.values, c.options);
+        EXPECT_EQ(found, !c.found.empty()) << c.fields << " case " << (&c - cases.data());
+        if (found) {
+            EXPECT_EQ(Here(), c.found) << c.fields << " case " << (&c - cases.data());
+        } else {
+            EXPECT_EQ(Here(), "Emmen") << "a miss moved the record";
+        }
+    }
+}
+
+TEST_F(TableLocate, EngineGetsTheXBaseTexts) {
+    Recorded().queries.clear();
+    EXPECT_TRUE(table->Locate("NAAM", {std::string("jAn")}, db::loCaseInsensitive));
+    const auto has = [](const std::string& text) {
+        const std::vector<std::string>& q = Recorded().queries;
+        return std::any_of(q.begin(), q.end(),
+                           [&](const std::string& s) { return s.find(text) != std::string::npos; });
+    };
+    EXPECT_TRUE(has("Upper(NAAM) = 'JAN'"));
+
+    Recorded().queries.clear();
+    EXPECT_TRUE(table->Locate("NAAM", {TFieldValue{}}, 0));
+    EXPECT_TRUE(has("NAAM = '" + std::string(20, ' ') + "'"));
+
+    Recorded().queries.clear();
+    EXPECT_TRUE(table->Locate("NAAM;VOORNAAM", {std::string("Jan"), std::string("Piet")}, 0));
+    EXPECT_TRUE(has("NAAM = 'Jan' .and. VOORNAAM = 'Piet'"));
+}
+
+TEST_F(TableLocate, OnTheTablesOwnOrder) {
+    table->Close();
+    MakeIndex("BOEK.DBF", "naam.idx", "NAAM");
+    table->Open();
+    Engine().sx_Select(table->Handle());
+    ASSERT_GT(Engine().sx_IndexOpen((folder + "naam.idx").c_str()), 0);
+    table->SetIndexName("naam.idx");
+    Recorded().queries.clear();
+
+    table->Last();
+    EXPECT_TRUE(table->Locate("NAAM", {std::string("Jan")}, 0));
+    EXPECT_EQ(table->FieldByName("NAAM").AsString(), "Jan");
+    EXPECT_TRUE(table->Locate("NAAM", {std::string("Jans")}, db::loPartialKey));
+    EXPECT_EQ(Here(), "Utrecht");
+    // The next greater key is no hit of a partial key.
+    table->Last();
+    EXPECT_FALSE(table->Locate("NAAM", {std::string("Jb")}, db::loPartialKey));
+    EXPECT_FALSE(table->Locate("NAAM", {std::string("Jana")}, 0));
+    EXPECT_EQ(Here(), "Breda");
+    // The seek served every one of them: no search filter reached the engine.
+    EXPECT_TRUE(Recorded().queries.empty());
+}
+
+TEST_F(TableLocate, LookupLeavesTheRecordWhereItWas) {
+    table->First();
+    const std::vector<TFieldValue> got =
+        table->Lookup("NAAM;VOORNAAM", {std::string("Jan"), std::string("Piet")}, "PLAATS;NAAM");
+    ASSERT_EQ(got.size(), 2U);
+    EXPECT_EQ(std::get<std::string>(got[0]), "Emmen");
+    EXPECT_EQ(std::get<std::string>(got[1]), "Jan");
+    EXPECT_EQ(Here(), "Utrecht");
+    table->Next();
+    EXPECT_EQ(Here(), "Gouda");
+
+    const std::vector<TFieldValue> none = table->Lookup("NAAM", {std::string("Niemand")}, "PLAATS");
+    ASSERT_EQ(none.size(), 1U);
+    EXPECT_TRUE(db::IsNullValue(none[0]));
+}
+
+TEST_F(TableLocate, UnknownKeyFieldRaises) {
+    EXPECT_THROW(table->Locate("ONBEKEND", {std::string("x")}, 0), db::EDatabaseError);
+    EXPECT_THROW(table->Locate("NAAM;VOORNAAM", {std::string("x")}, 0), db::EDatabaseError);
+}
+
+TEST_F(TableLocate, IndexFieldAccessOutsideTheOrder) {
+    EXPECT_EQ(ErrorOf([&] { table->IndexFields(0); }).find("Field index out of range") !=
+                  std::string::npos,
+              true);
+}
+
+}  // namespace
+}  // namespace xbase::testing
