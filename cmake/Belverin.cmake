@@ -11,10 +11,13 @@ function(belverin_add_gtest name)
       "UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1"
       "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/cmake/tsan.supp"
       ${ARG_ENV})
+  # The environment goes in front of the test program as a launcher, so that both the discovery
+  # and every test run see all of it (a list in ENVIRONMENT would be split on the way).
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${env}" TIMEOUT 300)
+    PROPERTIES TIMEOUT 300)
 endfunction()
 
 # belverin_add_benchmark(<name> SOURCES <files...> [LIBS <targets...>])

@@ -28,6 +28,15 @@ WorkArea& Engine::RequireCurrent() const {
     return *a;
 }
 
+AreaView* Engine::CurrentView() const {
+    return Current() != nullptr ? views_[static_cast<size_t>(current_)].get() : nullptr;
+}
+
+AreaView& Engine::RequireCurrentView() const {
+    RequireCurrent();
+    return *CurrentView();
+}
+
 int Engine::Select(int n) {
     const int previous = current_;
     if (n >= 1 && n <= kAreas) {
@@ -72,6 +81,8 @@ int Engine::Use(const std::string& path, std::string alias, int mode, int driver
     }
     areas_[static_cast<size_t>(free)] =
         std::make_unique<WorkArea>(std::move(alias), std::move(table), settings_);
+    views_[static_cast<size_t>(free)] =
+        std::make_unique<AreaView>(*areas_[static_cast<size_t>(free)], settings_);
     current_ = free;
     return free;
 }
@@ -79,6 +90,7 @@ int Engine::Use(const std::string& path, std::string alias, int mode, int driver
 void Engine::Close(int n) {
     if (n >= 1 && n <= kAreas) {
         auto& area = areas_[static_cast<size_t>(n)];
+        views_[static_cast<size_t>(n)].reset();
         if (area && area->Table().Written()) {
             try {
                 area->Commit();
@@ -118,6 +130,29 @@ intptr_t Engine::SysProp(int32_t code, intptr_t value) {
             return Area(static_cast<int>(value)) != nullptr ? 1 : 0;
         case kPropFieldTextForm:
             return 0;  // every field is read from its raw bytes
+        case kPropOneTagPerFile:
+            return 1;
+        case kPropGetSoftSeek:
+            return settings_.softSeek ? 1 : 0;
+        case kPropSetSoftSeek:
+            return SetSoftSeek(value != 0) ? 1 : 0;
+        case kPropGetExact:
+            return settings_.exact ? 1 : 0;
+        case kPropSetExact:
+            return SetExact(value != 0) ? 1 : 0;
+        case kPropMayLeaveFilter: {
+            const AreaView* v = CurrentView();
+            return settings_.hideDeleted || (v != nullptr && v->MayLeave()) ? 1 : 0;
+        }
+        case kPropOrderCount: {
+            const AreaView* v = CurrentView();
+            return v == nullptr ? 0 : v->OrderCount();
+        }
+        case kPropDescending: {
+            const AreaView* v = CurrentView();
+            const IndexOrder* o = v == nullptr ? nullptr : v->Order(0);
+            return o != nullptr && o->Descending() ? 1 : 0;
+        }
         default: {
             intptr_t& slot = props_[code];
             return std::exchange(slot, value);

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <utility>
 
+#include "platform/xbase32/area_view.h"
 #include "platform/xbase32/settings.h"
 #include "platform/xbase32/work_area.h"
 
@@ -26,6 +27,8 @@ class Engine {
     WorkArea* Area(int n) const;  // nullptr when closed or out of range
     WorkArea* Current() const { return Area(current_); }
     WorkArea& RequireCurrent() const;  // throws when no table is open in the current area
+    // The orders, filter and count of the current area; throws as RequireCurrent.
+    AreaView& RequireCurrentView() const;
 
     int Select(int n);  // returns the previous area
     // Opens in the lowest free area, which becomes current. Throws on refusal.
@@ -37,27 +40,36 @@ class Engine {
     // Properties: setting one returns the old value; codes without meaning here are kept.
     intptr_t SysProp(int32_t code, intptr_t value);
 
-    bool Exact() const { return exact_; }
-    bool SetExact(bool on) { return std::exchange(exact_, on); }
-    bool SoftSeek() const { return softSeek_; }
-    bool SetSoftSeek(bool on) { return std::exchange(softSeek_, on); }
+    bool Exact() const { return settings_.exact; }
+    bool SetExact(bool on) { return std::exchange(settings_.exact, on); }
+    bool SoftSeek() const { return settings_.softSeek; }
+    bool SetSoftSeek(bool on) { return std::exchange(settings_.softSeek, on); }
 
     // A text that stays valid until the next call on the area it belongs to (0: none).
     const char* KeepText(int area, std::string text);
 
   private:
+    AreaView* CurrentView() const;
+
     Settings settings_;
     std::array<std::unique_ptr<WorkArea>, kAreas + 1> areas_;
+    std::array<std::unique_ptr<AreaView>, kAreas + 1> views_;  // dropped before their area
     std::array<std::string, kAreas + 1> texts_;
     int current_ = 1;
     std::map<int32_t, intptr_t> props_;
-    bool exact_ = false;
-    bool softSeek_ = false;
 };
 
 enum SysPropCode : int32_t {
+    kPropGetSoftSeek = 1000,
+    kPropSetSoftSeek = 1001,
+    kPropGetExact = 1002,
+    kPropSetExact = 1003,
+    kPropMayLeaveFilter = 1006,
+    kPropOrderCount = 3000,
+    kPropDescending = 3002,
     kPropRecordBuffer = 65000,
     kPropAreaInUse = 65002,
+    kPropOneTagPerFile = 65006,
     kPropFieldTextForm = 65012
 };
 

@@ -5,11 +5,13 @@
 #include <cstring>
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "platform/xbase32/engine.h"
 #include "platform/xbase32/error.h"
 #include "platform/xbase32/field_value.h"
+#include "platform/xbase32/text_export.h"
 #include "platform/xbase32/xbase32.h"
 
 namespace {
@@ -56,9 +58,23 @@ std::string Arg(const char* s) {
     return s == nullptr ? std::string() : std::string(s);
 }
 
-const char* Unsupported(const char* what) {
-    g_lastError = std::string(what) + " is not available in this engine yet";
-    return "";
+xb::AreaView& View() {
+    return E().RequireCurrentView();
+}
+
+xb::RecordRef CurrentRecord() {
+    WorkArea& a = Cur();
+    return xb::RecordRef{
+        std::string_view(a.RecordBuffer(), static_cast<std::size_t>(a.RecordSize())), a.RecNo()};
+}
+
+// A text of order n (0: the current one); "" when there is no such order.
+template <typename F>
+const char* OrderText(int32_t order, F&& get) {
+    return Guard<const char*>("", [&] {
+        const xb::IndexOrder* o = View().Order(order);
+        return Text(o == nullptr ? std::string() : std::string(get(*o)));
+    });
 }
 
 template <typename R, typename F>
@@ -245,19 +261,11 @@ int32_t sx_RecCount(void) {
 }
 
 int32_t sx_Count(void) {
-    return Guard<int32_t>(0, [] {
-        WorkArea& a = Cur();
-        int32_t n = 0;
-        const uint32_t count = a.RecCount();
-        for (uint32_t r = 1; r <= count; ++r) {
-            n += a.IsVisible(r) ? 1 : 0;
-        }
-        return n;
-    });
+    return Guard<int32_t>(0, [] { return static_cast<int32_t>(View().Count()); });
 }
 
 int32_t sx_OrderRecNo(void) {
-    return Guard<int32_t>(0, [] { return static_cast<int32_t>(Cur().RecNo()); });
+    return Guard<int32_t>(0, [] { return static_cast<int32_t>(View().OrderRecNo()); });
 }
 
 sx_bool sx_Bof(void) {
@@ -435,114 +443,150 @@ sx_bool sx_IsEncrypted(int32_t) {
     return 0;
 }
 
-// Indexes, expressions and filters come with the index and expression parts of the
-// engine; until then they refuse, with a text saying so.
+// Indexes
 
-int32_t sx_Index(const char*, const char*, int32_t, sx_bool, const char*) {
-    Unsupported("sx_Index");
-    return 0;
+int32_t sx_Index(const char* file, const char* key, int32_t option, sx_bool descending,
+                 const char* condition) {
+    return Guard<int32_t>(0, [&] {
+        return View().Index(Arg(file), Arg(key), option, descending != 0, Arg(condition));
+    });
 }
 
-int32_t sx_IndexOpen(const char*) {
-    Unsupported("sx_IndexOpen");
-    return 0;
+int32_t sx_IndexOpen(const char* file) {
+    return Guard<int32_t>(0, [&] { return View().IndexOpen(Arg(file)); });
 }
 
 int32_t sx_SetOrder(int32_t order) {
-    g_lastError.clear();
-    if (order != 0) {
-        Unsupported("an index order");
-    }
-    return 0;
+    return Guard<int32_t>(0, [&] { return View().SetOrder(order); });
 }
 
 int32_t sx_IndexOrd(void) {
-    return 0;
+    return Guard<int32_t>(0, [] { return View().CurrentOrder(); });
 }
 
-int32_t sx_TagArea(const char*) {
-    return 0;
+int32_t sx_TagArea(const char* tag) {
+    return Guard<int32_t>(0, [&] { return View().TagArea(Arg(tag)); });
 }
 
-const char* sx_TagName(int32_t) {
-    return "";
+const char* sx_TagName(int32_t order) {
+    return OrderText(order, [](const xb::IndexOrder& o) { return o.TagName(); });
 }
 
-const char* sx_IndexName(int32_t) {
-    return "";
+const char* sx_IndexName(int32_t order) {
+    return OrderText(order, [](const xb::IndexOrder& o) { return o.Path(); });
 }
 
 const char* sx_IndexKey(void) {
-    return "";
+    return OrderText(0, [](const xb::IndexOrder& o) { return o.KeyExpressionText(); });
 }
 
 const char* sx_IndexKeyField(void) {
-    return "";
+    return OrderText(0, [](const xb::IndexOrder& o) {
+        const xb::FieldDesc* f = o.Key().Expr().BareField();
+        return f == nullptr ? std::string() : f->name;
+    });
 }
 
 int32_t sx_IndexType(void) {
-    return 0;
+    return Guard<int32_t>(0, [] {
+        const xb::IndexOrder* o = View().Order(0);
+        if (o == nullptr) {
+            return 0;
+        }
+        return o->ConditionText().empty() ? 1 : 3;  // no unique indexes: 1 plain, 3 subset
+    });
 }
 
 const char* sx_IndexCondition(void) {
-    return "";
+    return OrderText(0, [](const xb::IndexOrder& o) { return o.ConditionText(); });
 }
 
 const char* sx_KeyData(void) {
-    return "";
+    return Guard<const char*>("", [] { return Text(View().KeyData()); });
 }
 
-sx_bool sx_Seek(const char*) {
-    Unsupported("sx_Seek");
-    return 0;
+sx_bool sx_Seek(const char* key) {
+    return Guard<sx_bool>(0, [&] { return View().Seek(Arg(key)) ? 1 : 0; });
 }
 
-void sx_SetScope(const char*, const char*) {
-    Unsupported("sx_SetScope");
+void sx_SetScope(const char* top, const char* bottom) {
+    GuardVoid([&] {
+        auto end = [](const char* s) {
+            return s == nullptr ? std::nullopt : std::optional<std::string_view>(s);
+        };
+        View().SetScope(end(top), end(bottom));
+    });
 }
 
 sx_bool sx_Reindex(void) {
-    g_lastError.clear();
-    return 1;  // no index is open, so none is out of date
+    return Guard<sx_bool>(0, [] {
+        View().Reindex();
+        return 1;
+    });
 }
 
-void sx_CloseIndexes(void) {}
-
-int32_t sx_EvalTest(const char*) {
-    Unsupported("sx_EvalTest");
-    return 0;
+void sx_CloseIndexes(void) {
+    GuardVoid([] { View().CloseIndexes(); });
 }
 
-const char* sx_EvalString(const char*) {
-    return Unsupported("sx_EvalString");
+// Expressions and filters, evaluated on the current record as the buffer holds it
+
+int32_t sx_EvalTest(const char* expression) {
+    return Guard<int32_t>(0, [&] {
+        switch (View().Compile(Arg(expression)).Type()) {
+            case xb::ValueType::Numeric:
+                return 2;
+            case xb::ValueType::Logical:
+                return 3;
+            default:
+                return 1;  // dates read as their text
+        }
+    });
 }
 
-sx_bool sx_EvalLogical(const char*) {
-    Unsupported("sx_EvalLogical");
-    return 0;
+const char* sx_EvalString(const char* expression) {
+    return Guard<const char*>("", [&] {
+        xb::AreaView& v = View();
+        return Text(v.Compile(Arg(expression)).EvaluateText(CurrentRecord(), v.Eval()));
+    });
 }
 
-sx_bool sx_Query(const char*) {
-    Unsupported("sx_Query");
-    return 0;
+sx_bool sx_EvalLogical(const char* expression) {
+    return Guard<sx_bool>(0, [&] {
+        xb::AreaView& v = View();
+        return v.Compile(Arg(expression)).EvaluateLogical(CurrentRecord(), v.Eval()) ? 1 : 0;
+    });
+}
+
+sx_bool sx_Query(const char* expression) {
+    return Guard<sx_bool>(0, [&] {
+        View().Query(Arg(expression));
+        return 1;
+    });
 }
 
 const char* sx_DBFilter(void) {
-    return "";
+    return Guard<const char*>("", [] { return Text(View().FilterText()); });
 }
 
-sx_bool sx_SetFilter(const char*) {
-    Unsupported("sx_SetFilter");
-    return 0;
+sx_bool sx_SetFilter(const char* expression) {
+    return sx_Query(expression);
 }
 
-const char* sx_FilterDlg(intptr_t, const char*, const char*, int32_t) {
-    return Unsupported("sx_FilterDlg");
+// No window: the expression comes back as it was given.
+const char* sx_FilterDlg(intptr_t, const char* expression, const char*, int32_t) {
+    g_lastError.clear();
+    return Text(Arg(expression));
 }
 
-sx_bool sx_CopyFileText(const char*, int32_t) {
-    Unsupported("sx_CopyFileText");
-    return 0;
+sx_bool sx_CopyFileText(const char* file, int32_t kind) {
+    return Guard<sx_bool>(0, [&] {
+        if (file == nullptr || *file == '\0') {
+            throw xb::Error("no file given");
+        }
+        xb::ExportText(Cur(), View(), file, kind);
+        return 1;
+    });
 }
 
 }  // extern "C"

@@ -74,20 +74,6 @@ bool IsBlank(std::string_view bytes) {
     return true;
 }
 
-std::string_view TrimRight(std::string_view s) {
-    while (!s.empty() && s.back() == ' ') {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-std::string_view TrimLeft(std::string_view s) {
-    while (!s.empty() && s.front() == ' ') {
-        s.remove_prefix(1);
-    }
-    return s;
-}
-
 bool StoredLogical(char c) {
     return c == 'T' || c == 't' || c == 'Y' || c == 'y';
 }

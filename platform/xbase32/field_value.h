@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/xbase32/expression_text.h"  // TrimLeft, TrimRight
 #include "platform/xbase32/field_desc.h"
 #include "platform/xbase32/settings.h"
 
@@ -32,8 +33,6 @@ uint32_t ParseMemoPointer(std::string_view bytes);
 std::string FormatMemoPointer(uint32_t block, int width);
 
 bool IsBlank(std::string_view bytes);
-std::string_view TrimRight(std::string_view s);
-std::string_view TrimLeft(std::string_view s);
 
 bool StoredLogical(char c);  // T, t, Y, y
 

@@ -326,6 +326,11 @@ std::optional<std::size_t> KeyIndex::PositionOf(std::string_view key, uint32_t r
     return descending_ ? size_ - 1 - i : i;
 }
 
+std::size_t KeyIndex::LowerBound(std::string_view key, uint32_t recno) const {
+    const std::string entry = MakeEntry(key, recno);
+    return descending_ ? size_ - Bound(entry, true) : Bound(entry, false);
+}
+
 std::size_t KeyIndex::Seek(std::string_view key) const {
     key = key.substr(0, std::min(key.size(), keyLength_));
     return descending_ ? size_ - Bound(key, true) : Bound(key, false);

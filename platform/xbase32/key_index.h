@@ -49,6 +49,9 @@ class KeyIndex {
 
     KeyEntry At(std::size_t position) const;  // position < Size()
     std::optional<std::size_t> PositionOf(std::string_view key, uint32_t recno) const;
+    // First position whose entry does not come before (key, recno) in index order: where the
+    // entry stands or would stand.
+    std::size_t LowerBound(std::string_view key, uint32_t recno) const;
 
     // First position whose key does not come before key in index order; a key shorter than
     // KeyLength() is a prefix (only as many bytes take part). Size() when there is none.

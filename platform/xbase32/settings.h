@@ -1,24 +1,8 @@
 #pragma once
 
+#include "platform/xbase32/expression_date.h"
+
 namespace xb {
-
-// Date formats by number, as sx_SetDateFormat takes them.
-enum DateFormat {
-    kDateAmerican = 0,  // mm/dd/yy
-    kDateAnsi = 1,      // yy.mm.dd
-    kDateBritish = 2,   // dd/mm/yy
-    kDateFrench = 3,    // dd/mm/yy
-    kDateGerman = 4,    // dd.mm.yy
-    kDateItalian = 5,   // dd-mm-yy
-    kDateSpanish = 6,   // dd-mm-yy
-    kDateDefault = 99   // taken as American
-};
-
-struct DateSettings {
-    bool century = false;
-    int epoch = 1900;
-    int format = kDateAmerican;
-};
 
 // The engine's process-wide settings.
 struct Settings {
@@ -26,6 +10,9 @@ struct Settings {
     int errorLevel = 1;
     DateSettings date;
     bool hideDeleted = false;
+    // On from the start: the program's filters FIELD = 'value' keep only equal values.
+    bool exact = true;
+    bool softSeek = false;
     int lockTimeoutSeconds = 1;
     int memoBlockSize = 64;
     bool turboRead = false;

@@ -48,10 +48,14 @@ std::string WorkArea::BaseName() const {
 
 bool WorkArea::IsVisible(uint32_t recno) {
     table_->ReadRecord(recno, scratch_.data());
-    if (settings_.hideDeleted && scratch_[0] == '*') {
+    return IsVisibleRecord(recno, scratch_.data());
+}
+
+bool WorkArea::IsVisibleRecord(uint32_t recno, const char* record) const {
+    if (settings_.hideDeleted && record[0] == '*') {
         return false;
     }
-    return !extraTest_ || extraTest_(recno, scratch_.data());
+    return !extraTest_ || extraTest_(recno, record);
 }
 
 uint32_t WorkArea::NextVisible(uint32_t recno) {

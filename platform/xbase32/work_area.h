@@ -42,8 +42,10 @@ class WorkArea {
     bool Eof() const { return eof_; }
     bool Deleted() const { return !eof_ && buffer_[0] == '*'; }
 
-    // Whether navigation stops on a record: the one place that decides.
+    // Whether navigation stops on a record: the one place that decides (the order decides
+    // which records it walks at all). The second form judges bytes already read.
     bool IsVisible(uint32_t recno);
+    bool IsVisibleRecord(uint32_t recno, const char* record) const;
     using VisibilityTest = std::function<bool(uint32_t recno, const char* record)>;
     void SetVisibilityTest(VisibilityTest test) { extraTest_ = std::move(test); }
     void SetOrder(RecordOrder* order) { order_ = order != nullptr ? order : &natural_; }

@@ -146,8 +146,9 @@ TEST_F(AreasTest, SystemProperties) {
 TEST_F(AreasTest, SettingsAnswerTheirOldValues) {
     EXPECT_EQ(sx_ErrorLevel(2), 1);
     EXPECT_EQ(sx_ErrorLevel(1), 2);
-    EXPECT_EQ(sx_SetExact(1), 0);
+    // Exact starts on, so that FIELD = 'value' filters keep only equal values.
     EXPECT_EQ(sx_SetExact(0), 1);
+    EXPECT_EQ(sx_SetExact(1), 0);
     EXPECT_EQ(sx_SetSoftSeek(1), 0);
     EXPECT_EQ(sx_SetSoftSeek(0), 1);
     EXPECT_EQ(sx_IsEncrypted(0), 0);

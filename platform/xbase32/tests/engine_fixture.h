@@ -33,6 +33,8 @@ class EngineTest : public ::testing::Test {
         sx_CloseAll();
         sx_Select(1);
         sx_SetDeleted(0);
+        sx_SetExact(1);
+        sx_SetSoftSeek(0);
         sx_SetCentury(0);
         sx_SetEpoch(1900);
         sx_SetDateFormat(0);

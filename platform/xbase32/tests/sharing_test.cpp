@@ -7,44 +7,12 @@
 #include <set>
 
 #include "platform/xbase32/file_lock.h"
+#include "platform/xbase32/tests/child_process.h"
 #include "platform/xbase32/tests/engine_fixture.h"
 #include "platform/xbase32/tests/reference_dbf.h"
 
 namespace xbtest {
 namespace {
-
-// A one-way signal between processes.
-class Signal {
-  public:
-    Signal() { EXPECT_EQ(pipe(fd_), 0); }
-    ~Signal() {
-        close(fd_[0]);
-        close(fd_[1]);
-    }
-    void Send() { EXPECT_EQ(write(fd_[1], "x", 1), 1); }
-    bool Wait() {
-        char c;
-        return read(fd_[0], &c, 1) == 1;
-    }
-
-  private:
-    int fd_[2];
-};
-
-// Runs body in a child process; its result is the child's exit status.
-pid_t Spawn(const std::function<int()>& body) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        _exit(body());
-    }
-    return pid;
-}
-
-int ExitStatus(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 std::string MemoFor(const std::string& id) {
     std::string memo;

@@ -1,0 +1,27 @@
+#include "capi/capi_ring_timer.h"
+
+namespace capi {
+
+TQtRingTimer::TQtRingTimer() {
+    timer_.setInterval(1000);
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+        const auto tick = OnTick;
+        if (tick) {
+            tick();
+        }
+    });
+}
+
+void TQtRingTimer::Start() {
+    timer_.start();
+}
+
+void TQtRingTimer::Stop() {
+    timer_.stop();
+}
+
+bool TQtRingTimer::Active() const {
+    return timer_.isActive();
+}
+
+}  // namespace capi

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QTimer>
+#include <functional>
+
+namespace capi {
+
+// The one-second tick of the ring countdown. The component owns one for its whole life and only
+// starts and stops it, so that no tick ever frees the timer it runs on; tests drive their own.
+class TRingTimer {
+  public:
+    virtual ~TRingTimer() = default;
+    virtual void Start() = 0;  // ticks every 1000 ms until stopped
+    virtual void Stop() = 0;
+    virtual bool Active() const = 0;
+
+    std::function<void()> OnTick;
+};
+
+class TQtRingTimer : public TRingTimer {
+  public:
+    TQtRingTimer();
+    void Start() override;
+    void Stop() override;
+    bool Active() const override;
+
+  private:
+    QTimer timer_;
+};
+
+}  // namespace capi

@@ -1,0 +1,368 @@
+#include "platform/xbase32/area_view.h"
+
+#include <strings.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/xbase32/error.h"
+#include "platform/xbase32/expression_text.h"
+#include "platform/xbase32/file_io.h"
+#include "platform/xbase32/work_area.h"
+
+namespace xb {
+
+namespace {
+
+// Writes on any area: another area may hold the same table, so every count cache follows them.
+uint64_t g_writes = 0;
+
+constexpr uint32_t kBlockBytes = 1 << 20;
+
+std::string SamePath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path p = std::filesystem::absolute(path, ec);
+    return ec ? path : p.lexically_normal().string();
+}
+
+}  // namespace
+
+bool AreaView::CountKey::operator==(const CountKey& o) const {
+    return writes == o.writes && shape == o.shape && records == o.records &&
+           hideDeleted == o.hideDeleted && exact == o.exact && date.century == o.date.century &&
+           date.epoch == o.date.epoch && date.format == o.date.format;
+}
+
+AreaView::AreaView(WorkArea& area, const Settings& settings) : area_(area), settings_(settings) {
+    area_.AddWriteObserver(this);
+    area_.SetVisibilityTest(
+        [this](uint32_t recno, const char* record) { return FilterPasses(recno, record); });
+}
+
+AreaView::~AreaView() {
+    area_.SetVisibilityTest({});
+    area_.SetOrder(nullptr);
+    area_.RemoveWriteObserver(this);
+    for (auto& o : orders_) {
+        try {
+            o->SaveIfChanged();
+        } catch (const std::exception&) {
+            // Closing goes on; an index file is rebuilt by whoever opens it next.
+        }
+    }
+}
+
+EvalSettings AreaView::Eval() const {
+    return EvalSettings{settings_.exact, settings_.date};
+}
+
+Expression AreaView::Compile(std::string_view text) const {
+    return Expression::Compile(text, area_.Fields());
+}
+
+bool AreaView::FilterPasses(uint32_t recno, const char* record) const {
+    if (!filter_) {
+        return true;
+    }
+    try {
+        const std::string_view bytes(record, static_cast<std::size_t>(area_.RecordSize()));
+        return filter_->EvaluateLogical(RecordRef{bytes, recno}, Eval());
+    } catch (const ExpressionError&) {
+        return false;  // a record the filter cannot judge is not shown
+    }
+}
+
+// Orders
+
+IndexOrder* AreaView::Order(int order) const {
+    const int n = order == 0 ? current_ : order;
+    if (n < 1 || n > OrderCount()) {
+        return nullptr;
+    }
+    return orders_[static_cast<std::size_t>(n - 1)].get();
+}
+
+std::vector<IndexOrder*> AreaView::All() const {
+    std::vector<IndexOrder*> all;
+    for (const auto& o : orders_) {
+        all.push_back(o.get());
+    }
+    return all;
+}
+
+int AreaView::FindOpen(const std::string& path) const {
+    const std::string wanted = SamePath(path);
+    for (int n = 1; n <= OrderCount(); ++n) {
+        if (SamePath(Order(n)->Path()) == wanted) {
+            return n;
+        }
+    }
+    return 0;
+}
+
+void AreaView::Select(int order) {
+    current_ = order;
+    area_.SetOrder(Order(order));
+    ++shape_;
+}
+
+int AreaView::Add(std::unique_ptr<IndexOrder> order) {
+    const int open = FindOpen(order->Path());
+    if (open != 0) {
+        orders_[static_cast<std::size_t>(open - 1)] = std::move(order);
+        Select(open);
+        return open;
+    }
+    orders_.push_back(std::move(order));
+    Select(OrderCount());
+    return OrderCount();
+}
+
+int AreaView::Index(const std::string& file, std::string_view key, int option, bool descending,
+                    std::string_view condition) {
+    if (option != 0) {
+        throw Error("index option " + std::to_string(option) +
+                    " is not supported; indexes hold every key");
+    }
+    if (file.empty()) {
+        throw Error("no index file given");
+    }
+    const std::string found = FindFileIgnoringCase(file);
+    auto order = IndexOrder::Create(area_.Table(), settings_, found.empty() ? file : found, key,
+                                    condition, descending);
+    const int n = Add(std::move(order));
+    area_.GoTop();
+    return n;
+}
+
+int AreaView::IndexOpen(const std::string& file) {
+    const std::string found = FindFileIgnoringCase(file);
+    if (found.empty()) {
+        throw Error("index file " + file + " does not exist");
+    }
+    if (const int open = FindOpen(found); open != 0) {
+        Select(open);
+        return open;
+    }
+    const int n = Add(IndexOrder::Open(area_.Table(), settings_, found));
+    area_.GoTop();
+    return n;
+}
+
+int AreaView::SetOrder(int order) {
+    if (order < 0 || order > OrderCount()) {
+        throw Error("no index order " + std::to_string(order));
+    }
+    const int previous = current_;
+    Select(order);
+    return previous;
+}
+
+int AreaView::TagArea(std::string_view tag) const {
+    for (int n = 1; n <= OrderCount(); ++n) {
+        const std::string name = Order(n)->TagName();
+        if (name.size() == tag.size() && ::strncasecmp(name.data(), tag.data(), tag.size()) == 0) {
+            return n;
+        }
+    }
+    return 0;
+}
+
+void AreaView::Reindex() {
+    if (orders_.empty()) {
+        return;
+    }
+    const std::vector<IndexOrder*> all = All();
+    IndexOrder::Rebuild(area_.Table(), all);
+    for (IndexOrder* o : all) {
+        o->Save();
+    }
+    ++shape_;
+    area_.GoTop();
+}
+
+void AreaView::CloseIndexes() {
+    area_.SetOrder(nullptr);
+    current_ = 0;
+    ++shape_;
+    std::vector<std::unique_ptr<IndexOrder>> closing;
+    closing.swap(orders_);
+    for (auto& o : closing) {
+        o->SaveIfChanged();
+    }
+}
+
+// Scope and seek
+
+void AreaView::SetScope(std::optional<std::string_view> top,
+                        std::optional<std::string_view> bottom) {
+    IndexOrder* order = Order(0);
+    if (order == nullptr) {
+        throw Error("a scope needs an index order");
+    }
+    order->SetScope(top, bottom);
+    ++shape_;
+}
+
+bool AreaView::Seek(std::string_view key) {
+    IndexOrder* order = Order(0);
+    if (order == nullptr) {
+        throw Error("a seek needs an index order");
+    }
+    const IndexOrder::SeekResult r =
+        order->Seek(key, [this](uint32_t recno) { return area_.IsVisible(recno); });
+    if (r.recno != 0 && (r.found || settings_.softSeek)) {
+        area_.Go(r.recno);
+    } else {
+        area_.Go(0);  // the end of the table
+    }
+    return r.found;
+}
+
+uint32_t AreaView::OrderRecNo() {
+    IndexOrder* order = Order(0);
+    if (order == nullptr) {
+        return area_.RecNo();
+    }
+    if (area_.Eof()) {
+        return static_cast<uint32_t>(order->Size()) + 1;
+    }
+    std::vector<char> record(static_cast<std::size_t>(area_.RecordSize()));
+    area_.Table().ReadRecord(area_.RecNo(), record.data());
+    return order->PositionOf(area_.RecNo(), std::string_view(record.data(), record.size()));
+}
+
+std::string AreaView::KeyData() {
+    IndexOrder* order = Order(0);
+    if (order == nullptr) {
+        return {};
+    }
+    return order->KeyTextOf(
+        area_.RecNo(),
+        std::string_view(area_.RecordBuffer(), static_cast<std::size_t>(area_.RecordSize())));
+}
+
+// Filter and count
+
+void AreaView::Query(std::string_view expression) {
+    if (TrimLeft(TrimRight(expression)).empty()) {
+        filter_.reset();
+        filterText_.clear();
+        ++shape_;
+        return;
+    }
+    Expression e = Compile(expression);
+    if (e.Type() != ValueType::Logical) {
+        throw ExpressionError("filter \"" + std::string(expression) + "\" is not logical");
+    }
+    filter_ = std::move(e);
+    filterText_ = std::string(expression);
+    ++shape_;
+}
+
+bool AreaView::MayLeave() const {
+    const IndexOrder* order = Order(0);
+    return settings_.hideDeleted || (order != nullptr && order->HasScope());
+}
+
+AreaView::CountKey AreaView::CurrentCountKey() {
+    CountKey k;
+    k.writes = g_writes;
+    k.shape = shape_;
+    k.records = area_.RecCount();
+    k.hideDeleted = settings_.hideDeleted;
+    k.exact = settings_.exact;
+    k.date = settings_.date;
+    return k;
+}
+
+void AreaView::ForEachVisible(
+    const std::function<void(uint32_t recno, const char* record)>& visit) {
+    DbfTable& table = area_.Table();
+    const uint32_t count = table.RecordCount();
+    const auto length = static_cast<std::size_t>(table.RecordLength());
+    IndexOrder* order = Order(0);
+    if (order != nullptr) {
+        std::vector<char> record(length);
+        order->ForEachInScope([&](uint32_t recno) {
+            table.ReadRecord(recno, record.data());
+            if (area_.IsVisibleRecord(recno, record.data())) {
+                visit(recno, record.data());
+            }
+        });
+        return;
+    }
+    const uint32_t block = std::max<uint32_t>(1, kBlockBytes / static_cast<uint32_t>(length));
+    std::vector<char> buffer(static_cast<std::size_t>(block) * length);
+    for (uint32_t first = 1; first <= count; first += block) {
+        const uint32_t n = std::min(block, count - first + 1);
+        table.ReadRecords(first, n, buffer.data());
+        for (uint32_t j = 0; j < n; ++j) {
+            const char* record = buffer.data() + j * length;
+            if (area_.IsVisibleRecord(first + j, record)) {
+                visit(first + j, record);
+            }
+        }
+    }
+}
+
+uint32_t AreaView::Count() {
+    const CountKey key = CurrentCountKey();
+    if (countKey_ && *countKey_ == key) {
+        return count_;
+    }
+    DbfTable& table = area_.Table();
+    const uint32_t records = table.RecordCount();
+    const auto length = static_cast<std::size_t>(table.RecordLength());
+    // The order says which records take part; the table is then read in large blocks.
+    std::vector<char> member;
+    if (IndexOrder* order = Order(0)) {
+        member.assign(static_cast<std::size_t>(records) + 1, 0);
+        order->ForEachInScope([&](uint32_t recno) {
+            if (recno <= records) {
+                member[recno] = 1;
+            }
+        });
+    }
+    uint32_t n = 0;
+    const bool everyRecord = !filter_ && !settings_.hideDeleted;
+    if (everyRecord) {
+        n = member.empty() ? records
+                           : static_cast<uint32_t>(std::count(member.begin(), member.end(), 1));
+    } else {
+        const uint32_t block = std::max<uint32_t>(1, kBlockBytes / static_cast<uint32_t>(length));
+        std::vector<char> buffer(static_cast<std::size_t>(block) * length);
+        for (uint32_t first = 1; first <= records; first += block) {
+            const uint32_t k = std::min(block, records - first + 1);
+            table.ReadRecords(first, k, buffer.data());
+            for (uint32_t j = 0; j < k; ++j) {
+                const uint32_t recno = first + j;
+                if ((member.empty() || member[recno] != 0) &&
+                    area_.IsVisibleRecord(recno, buffer.data() + j * length)) {
+                    ++n;
+                }
+            }
+        }
+    }
+    countKey_ = CurrentCountKey();
+    count_ = n;
+    return n;
+}
+
+// Writes
+
+void AreaView::RecordWritten(uint32_t recno, const char* before, const char* after) {
+    ++g_writes;
+    for (auto& o : orders_) {
+        o->RecordWritten(recno, before, after);
+    }
+}
+
+void AreaView::TableRebuilt() {
+    ++g_writes;
+    if (!orders_.empty()) {
+        IndexOrder::Rebuild(area_.Table(), All());
+    }
+}
+
+}  // namespace xb

@@ -1,0 +1,392 @@
+#include "platform/xbase32/index_order.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "platform/xbase32/dbf_table.h"
+#include "platform/xbase32/error.h"
+#include "platform/xbase32/expression_text.h"
+#include "platform/xbase32/file_io.h"
+#include "platform/xbase32/key_index_file.h"
+
+namespace xb {
+
+namespace {
+
+// Records read at a time when the whole table is walked.
+constexpr uint32_t kBlockBytes = 1 << 20;
+
+uint32_t BlockRecords(const DbfTable& table) {
+    return std::max<uint32_t>(1, kBlockBytes / static_cast<uint32_t>(table.RecordLength()));
+}
+
+Expression CompileCondition(std::string_view text, std::span<const FieldDesc> fields) {
+    Expression e = Expression::Compile(text, fields);
+    if (e.Type() != ValueType::Logical) {
+        throw ExpressionError("index condition \"" + std::string(text) + "\" is not logical");
+    }
+    return e;
+}
+
+}  // namespace
+
+IndexOrder::IndexOrder(DbfTable& table, const Settings& settings, std::string path,
+                       KeyExpression key, std::optional<Expression> condition, bool descending)
+    : table_(table),
+      settings_(settings),
+      path_(std::move(path)),
+      key_(std::move(key)),
+      condition_(std::move(condition)),
+      conditionText_(condition_ ? condition_->Text() : std::string()),
+      index_(key_.KeyLength(), descending) {}
+
+std::unique_ptr<IndexOrder> IndexOrder::Create(DbfTable& table, const Settings& settings,
+                                               const std::string& path, std::string_view key,
+                                               std::string_view condition, bool descending) {
+    KeyExpression k = KeyExpression::Compile(key, table.Fields());
+    std::optional<Expression> c;
+    if (!TrimLeft(TrimRight(condition)).empty()) {
+        c = CompileCondition(condition, table.Fields());
+    }
+    std::unique_ptr<IndexOrder> order(
+        new IndexOrder(table, settings, path, std::move(k), std::move(c), descending));
+    IndexOrder* const one[] = {order.get()};
+    Rebuild(table, one);
+    order->Save();
+    return order;
+}
+
+std::unique_ptr<IndexOrder> IndexOrder::Open(DbfTable& table, const Settings& settings,
+                                             const std::string& path) {
+    LoadedKeyIndex loaded = LoadKeyIndexFile(path);
+    auto refuse = [&](const std::string& why) {
+        throw IndexFileError("Index file \"" + path + "\" refused: " + why);
+    };
+    std::optional<KeyExpression> k;
+    std::optional<Expression> c;
+    try {
+        k = KeyExpression::Compile(loaded.info.keyExpression, table.Fields());
+        if (!loaded.info.condition.empty()) {
+            c = CompileCondition(loaded.info.condition, table.Fields());
+        }
+    } catch (const ExpressionError& e) {
+        refuse(std::string("its expressions do not fit the table: ") + e.what());
+    }
+    if (static_cast<char>(k->Type()) != loaded.info.keyType ||
+        k->KeyLength() != loaded.index.KeyLength()) {
+        refuse("its keys do not fit the key expression");
+    }
+    if (loaded.info.recordCount > table.RecordCount()) {
+        refuse("it was made for more records than the table holds");
+    }
+    std::unique_ptr<IndexOrder> order(
+        new IndexOrder(table, settings, path, std::move(*k), std::move(c), loaded.info.descending));
+    order->index_ = std::move(loaded.index);
+    order->known_ = loaded.info.recordCount;
+    order->CatchUp();
+    return order;
+}
+
+std::string IndexOrder::TagName() const {
+    std::string name = FileNameOf(path_);
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos && dot != 0) {
+        name.resize(dot);
+    }
+    return UpperCp1252(name);
+}
+
+EvalSettings IndexOrder::Eval() const {
+    return EvalSettings{settings_.exact, settings_.date};
+}
+
+bool IndexOrder::Included(uint32_t recno, std::string_view record) const {
+    if (!condition_) {
+        return true;
+    }
+    try {
+        return condition_->EvaluateLogical(RecordRef{record, recno}, Eval());
+    } catch (const ExpressionError&) {
+        return false;  // a record the condition cannot judge stays out
+    }
+}
+
+std::string IndexOrder::KeyOf(uint32_t recno, std::string_view record) const {
+    try {
+        return key_.KeyOf(RecordRef{record, recno}, Eval());
+    } catch (const ExpressionError&) {
+        // The write has reached the table already; such a record sorts first.
+        return std::string(key_.KeyLength(), '\0');
+    }
+}
+
+std::string IndexOrder::KeyTextOf(uint32_t recno, std::string_view record) const {
+    return key_.KeyText(KeyOf(recno, record));
+}
+
+void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
+    const uint32_t count = table.RecordCount();
+    const auto length = static_cast<std::size_t>(table.RecordLength());
+    std::vector<std::string> keys(orders.size());
+    std::vector<std::vector<uint32_t>> recnos(orders.size());
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+        keys[i].reserve(orders[i]->key_.KeyLength() * count);
+        recnos[i].reserve(count);
+    }
+    const uint32_t block = BlockRecords(table);
+    std::vector<char> buffer(static_cast<std::size_t>(block) * length);
+    for (uint32_t first = 1; first <= count; first += block) {
+        const uint32_t n = std::min(block, count - first + 1);
+        table.ReadRecords(first, n, buffer.data());
+        for (uint32_t j = 0; j < n; ++j) {
+            const std::string_view record(buffer.data() + j * length, length);
+            const uint32_t recno = first + j;
+            for (std::size_t i = 0; i < orders.size(); ++i) {
+                IndexOrder& o = *orders[i];
+                if (!o.Included(recno, record)) {
+                    continue;
+                }
+                try {
+                    o.key_.AppendKeyOf(RecordRef{record, recno}, o.Eval(), keys[i]);
+                } catch (const ExpressionError&) {
+                    keys[i] += o.KeyOf(recno, record);
+                }
+                recnos[i].push_back(recno);
+            }
+        }
+    }
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+        IndexOrder& o = *orders[i];
+        o.index_.Build(keys[i], recnos[i]);
+        std::string().swap(keys[i]);
+        o.known_ = count;
+        o.Changed();
+    }
+}
+
+void IndexOrder::Save() {
+    IndexFileInfo info;
+    info.keyExpression = key_.Expr().Text();
+    info.condition = conditionText_;
+    info.keyType = static_cast<char>(key_.Type());
+    info.descending = index_.Descending();
+    info.recordCount = known_;
+    SaveKeyIndexFile(path_, info, index_);
+    dirty_ = false;
+}
+
+void IndexOrder::SaveIfChanged() {
+    if (dirty_) {
+        Save();
+    }
+}
+
+void IndexOrder::Changed() {
+    ++version_;
+    dirty_ = true;
+}
+
+void IndexOrder::CatchUp() {
+    const uint32_t count = table_.RecordCount();
+    if (count > known_) {
+        CatchUpTo(count);
+    } else if (count < known_) {
+        // Records vanished under the entries (the table was rebuilt elsewhere): start over.
+        IndexOrder* const one[] = {this};
+        Rebuild(table_, one);
+    }
+}
+
+void IndexOrder::CatchUpTo(uint32_t last) {
+    const auto length = static_cast<std::size_t>(table_.RecordLength());
+    const uint32_t block = BlockRecords(table_);
+    std::vector<char> buffer;
+    while (known_ < last) {
+        const uint32_t first = known_ + 1;
+        const uint32_t n = std::min(block, last - known_);
+        buffer.resize(static_cast<std::size_t>(n) * length);
+        table_.ReadRecords(first, n, buffer.data());
+        for (uint32_t j = 0; j < n; ++j) {
+            const std::string_view record(buffer.data() + j * length, length);
+            if (Included(first + j, record)) {
+                index_.Insert(KeyOf(first + j, record), first + j);
+            }
+        }
+        known_ += n;
+        Changed();
+    }
+}
+
+void IndexOrder::RecordWritten(uint32_t recno, const char* before, const char* after) {
+    if (recno > known_) {
+        CatchUpTo(recno);  // the table holds the new record already
+        return;
+    }
+    const auto length = static_cast<std::size_t>(table_.RecordLength());
+    const std::string_view newRecord(after, length);
+    const bool nowIn = Included(recno, newRecord);
+    const std::string newKey = nowIn ? KeyOf(recno, newRecord) : std::string();
+    if (before != nullptr) {
+        const std::string_view oldRecord(before, length);
+        const bool wasIn = Included(recno, oldRecord);
+        const std::string oldKey = wasIn ? KeyOf(recno, oldRecord) : std::string();
+        if (wasIn == nowIn && oldKey == newKey) {
+            return;
+        }
+        // Another process may have changed the record under an entry that we still hold.
+        if (wasIn && !index_.Erase(oldKey, recno)) {
+            index_.EraseRecord(recno);
+        }
+    }
+    if (nowIn) {
+        index_.Insert(newKey, recno);
+    }
+    Changed();
+}
+
+void IndexOrder::SetScope(std::optional<std::string_view> top,
+                          std::optional<std::string_view> bottom) {
+    EvalSettings prefix = Eval();
+    prefix.exact = false;  // both ends match as prefixes
+    top_.reset();
+    bottom_.reset();
+    if (top) {
+        top_ = key_.SeekKey(*top, prefix);
+    }
+    if (bottom) {
+        bottom_ = key_.SeekKey(*bottom, prefix);
+    }
+    ++version_;
+}
+
+KeyRange IndexOrder::Range() {
+    CatchUp();
+    if (rangeVersion_ != version_) {
+        range_ = index_.Scope(top_, bottom_);
+        rangeVersion_ = version_;
+    }
+    return range_;
+}
+
+void IndexOrder::NoteCursor(uint32_t recno, std::size_t position) {
+    cursorVersion_ = version_;
+    cursorRecno_ = recno;
+    cursorPosition_ = position;
+}
+
+std::size_t IndexOrder::Locate(uint32_t recno, bool* present) {
+    if (cursorVersion_ == version_ && cursorRecno_ == recno) {
+        *present = true;
+        return cursorPosition_;
+    }
+    const auto length = static_cast<std::size_t>(table_.RecordLength());
+    std::vector<char> record(length);
+    table_.ReadRecord(recno, record.data());
+    const std::string_view bytes(record.data(), length);
+    const std::string key = KeyOf(recno, bytes);
+    if (const auto p = index_.PositionOf(key, recno)) {
+        *present = true;
+        return *p;
+    }
+    if (Included(recno, bytes)) {
+        // Changed by another process under its entry: find the entry by its number.
+        for (std::size_t p = 0; p < index_.Size(); ++p) {
+            if (index_.At(p).recno == recno) {
+                *present = true;
+                return p;
+            }
+        }
+    }
+    *present = false;
+    return index_.LowerBound(key, recno);
+}
+
+uint32_t IndexOrder::First() {
+    const KeyRange r = Range();
+    if (r.first >= r.last) {
+        return 0;
+    }
+    const uint32_t recno = index_.At(r.first).recno;
+    NoteCursor(recno, r.first);
+    return recno;
+}
+
+uint32_t IndexOrder::Last() {
+    const KeyRange r = Range();
+    if (r.first >= r.last) {
+        return 0;
+    }
+    const uint32_t recno = index_.At(r.last - 1).recno;
+    NoteCursor(recno, r.last - 1);
+    return recno;
+}
+
+uint32_t IndexOrder::Next(uint32_t recno) {
+    const KeyRange r = Range();
+    if (recno == 0 || recno > known_) {
+        return 0;
+    }
+    bool present = false;
+    std::size_t p = Locate(recno, &present);
+    if (present) {
+        ++p;
+    }
+    p = std::max(p, r.first);
+    if (p >= r.last) {
+        return 0;
+    }
+    const uint32_t next = index_.At(p).recno;
+    NoteCursor(next, p);
+    return next;
+}
+
+uint32_t IndexOrder::Prior(uint32_t recno) {
+    const KeyRange r = Range();
+    if (recno == 0 || recno > known_) {
+        return Last();
+    }
+    bool present = false;
+    std::size_t p = Locate(recno, &present);
+    p = std::min(p, r.last);
+    if (p <= r.first) {
+        return 0;
+    }
+    --p;
+    const uint32_t prior = index_.At(p).recno;
+    NoteCursor(prior, p);
+    return prior;
+}
+
+IndexOrder::SeekResult IndexOrder::Seek(std::string_view text,
+                                        const std::function<bool(uint32_t)>& visible) {
+    const KeyRange r = Range();
+    const std::string key = key_.SeekKey(text, Eval());
+    for (std::size_t p = std::max(index_.Seek(key), r.first); p < r.last; ++p) {
+        const uint32_t recno = index_.At(p).recno;
+        if (visible(recno)) {
+            NoteCursor(recno, p);
+            return SeekResult{recno, index_.KeyMatches(p, key)};
+        }
+    }
+    return SeekResult{};
+}
+
+void IndexOrder::ForEachInScope(const std::function<void(uint32_t)>& visit) {
+    const KeyRange r = Range();
+    for (std::size_t p = r.first; p < r.last; ++p) {
+        visit(index_.At(p).recno);
+    }
+}
+
+uint32_t IndexOrder::PositionOf(uint32_t recno, std::string_view record) {
+    CatchUp();
+    if (recno == 0 || recno > known_) {
+        return 0;
+    }
+    if (const auto p = index_.PositionOf(KeyOf(recno, record), recno)) {
+        return static_cast<uint32_t>(*p + 1);
+    }
+    return 0;
+}
+
+}  // namespace xb

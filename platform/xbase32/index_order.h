@@ -1,0 +1,111 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/xbase32/expression_key.h"
+#include "platform/xbase32/key_index.h"
+#include "platform/xbase32/record_order.h"
+#include "platform/xbase32/settings.h"
+
+namespace xb {
+
+class DbfTable;
+
+// One open index of a work area: its key (and condition), its entries in memory and its file.
+// As a record order it walks the entries inside its scope; as a write observer it keeps them up
+// to date when told of writes. Records that another process appended are added at the next
+// access; edits of existing records by another process are not seen.
+class IndexOrder final : public RecordOrder {
+  public:
+    // Builds the index over the whole table and writes its file (replacing one that is there).
+    // Throws ExpressionError for an invalid key or condition, xb::Error or IndexFileError else.
+    static std::unique_ptr<IndexOrder> Create(DbfTable& table, const Settings& settings,
+                                              const std::string& path, std::string_view key,
+                                              std::string_view condition, bool descending);
+    // Reads an index file; refuses one that is damaged or does not fit the table.
+    static std::unique_ptr<IndexOrder> Open(DbfTable& table, const Settings& settings,
+                                            const std::string& path);
+
+    const std::string& Path() const { return path_; }
+    std::string TagName() const;  // the file's base name in upper case
+    const std::string& KeyExpressionText() const { return key_.Expr().Text(); }
+    const std::string& ConditionText() const { return conditionText_; }
+    const KeyExpression& Key() const { return key_; }
+    bool Descending() const { return index_.Descending(); }
+    std::size_t Size() const { return index_.Size(); }
+
+    // Builds the entries from the table again. Several orders of one table share one pass.
+    static void Rebuild(DbfTable& table, std::span<IndexOrder* const> orders);
+    // Writes the file when the entries changed since it was last written.
+    void SaveIfChanged();
+    void Save();
+
+    // Ends given as texts, each matched as a prefix of the key; nullopt is open.
+    void SetScope(std::optional<std::string_view> top, std::optional<std::string_view> bottom);
+    bool HasScope() const { return top_.has_value() || bottom_.has_value(); }
+
+    // Record order over the entries inside the scope.
+    uint32_t First() override;
+    uint32_t Last() override;
+    uint32_t Next(uint32_t recno) override;
+    uint32_t Prior(uint32_t recno) override;
+
+    // The first record at or after the sought key that passes visible; found tells whether its
+    // key matches (the whole key with exact on, else the given prefix). 0 when none follows.
+    struct SeekResult {
+        uint32_t recno = 0;
+        bool found = false;
+    };
+    SeekResult Seek(std::string_view text, const std::function<bool(uint32_t)>& visible);
+
+    // Visits the record numbers inside the scope in index order.
+    void ForEachInScope(const std::function<void(uint32_t)>& visit);
+    // 1-based position of the record among all entries, 0 when it has none.
+    uint32_t PositionOf(uint32_t recno, std::string_view record);
+    // The key of a record as text (numbers trimmed).
+    std::string KeyTextOf(uint32_t recno, std::string_view record) const;
+
+    // A record as it stood on disk (nullptr for a new one) and as it was written.
+    void RecordWritten(uint32_t recno, const char* before, const char* after);
+
+  private:
+    IndexOrder(DbfTable& table, const Settings& settings, std::string path, KeyExpression key,
+               std::optional<Expression> condition, bool descending);
+    EvalSettings Eval() const;
+    bool Included(uint32_t recno, std::string_view record) const;
+    std::string KeyOf(uint32_t recno, std::string_view record) const;
+    // Adds records above the ones the entries were made for, up to the table's count.
+    void CatchUp();
+    void CatchUpTo(uint32_t last);
+    KeyRange Range();
+    // Position of recno's entry, or where it would stand; cached for walks.
+    std::size_t Locate(uint32_t recno, bool* present);
+    void NoteCursor(uint32_t recno, std::size_t position);
+    void Changed();
+
+    DbfTable& table_;
+    const Settings& settings_;
+    std::string path_;
+    KeyExpression key_;
+    std::optional<Expression> condition_;
+    std::string conditionText_;
+    KeyIndex index_;
+    uint32_t known_ = 0;  // the records 1..known_ are in the entries
+    bool dirty_ = false;
+    std::optional<std::string> top_;
+    std::optional<std::string> bottom_;
+    uint64_t version_ = 0;  // counts changes of the entries and of the scope
+    uint64_t rangeVersion_ = ~uint64_t{0};
+    KeyRange range_;
+    uint64_t cursorVersion_ = ~uint64_t{0};
+    uint32_t cursorRecno_ = 0;
+    std::size_t cursorPosition_ = 0;
+};
+
+}  // namespace xb

@@ -1,0 +1,500 @@
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+
+#include "platform/xbase32/tests/child_process.h"
+#include "platform/xbase32/tests/engine_fixture.h"
+
+namespace xbtest {
+namespace {
+
+// Record numbers in the order navigation visits them.
+std::vector<int> Walk() {
+    std::vector<int> seen;
+    for (sx_GoTop(); !sx_Eof(); sx_Skip(1)) {
+        seen.push_back(sx_RecNo());
+    }
+    return seen;
+}
+
+std::vector<int> WalkBack() {
+    std::vector<int> seen;
+    sx_GoBottom();
+    if (sx_Eof()) {
+        return seen;
+    }
+    while (true) {
+        seen.push_back(sx_RecNo());
+        sx_Skip(-1);
+        if (sx_Bof()) {
+            break;
+        }
+    }
+    std::reverse(seen.begin(), seen.end());
+    return seen;
+}
+
+class IndexTest : public EngineTest {
+  protected:
+    // A small phone book: NAAM, a number and a date.
+    void OpenBook(int mode = SX_EXCLUSIVE) {
+        path_ = Create("book.DBF", "NAAM:C:10,BEDRAG:N:7:2,DATUM:D,NOTE:M");
+        Open(path_, mode);
+    }
+
+    void Add(const std::string& naam, double bedrag = 0, const std::string& datum = "") {
+        ASSERT_EQ(sx_AppendEx(), 0) << sx_LastErrorText();
+        ASSERT_TRUE(sx_Replace("NAAM", SX_R_CHAR, naam.c_str()));
+        ASSERT_TRUE(sx_Replace("BEDRAG", SX_R_DOUBLE, &bedrag));
+        if (!datum.empty()) {
+            ASSERT_TRUE(sx_Replace("DATUM", SX_R_CHAR, datum.c_str())) << sx_LastErrorText();
+        }
+    }
+
+    void AddNames(const std::vector<std::string>& names) {
+        for (const auto& n : names) {
+            Add(n);
+        }
+    }
+
+    int MakeIndex(const std::string& file, const char* key, bool descending = false,
+                  const char* condition = "") {
+        const int order = sx_Index(Path(file).c_str(), key, 0, descending ? 1 : 0, condition);
+        EXPECT_NE(order, 0) << sx_LastErrorText();
+        return order;
+    }
+
+    std::string path_;
+};
+
+// The records a sort of the table gives: by key, equal keys by record number; descending
+// reverses that whole order. Deleted records drop out when hidden.
+std::vector<int> SortedBy(const std::function<std::string(int)>& key, bool descending,
+                          bool hideDeleted) {
+    std::vector<std::pair<std::string, int>> rows;
+    for (int r = 1; r <= sx_RecCount(); ++r) {
+        sx_Go(r);
+        if (!(hideDeleted && sx_Deleted())) {
+            rows.emplace_back(key(r), r);
+        }
+    }
+    std::sort(rows.begin(), rows.end());
+    if (descending) {
+        std::reverse(rows.begin(), rows.end());
+    }
+    std::vector<int> out;
+    for (const auto& row : rows) {
+        out.push_back(row.second);
+    }
+    return out;
+}
+
+// Numbers as text whose byte order is their numeric order (positive values of this table).
+std::string NumberKey(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%012.2f", v);
+    return text;
+}
+
+struct OrderCase {
+    const char* key;
+    bool descending;
+    std::function<std::string(int)> sortKey;
+};
+
+std::vector<OrderCase> BookOrders() {
+    return {
+        {"naam", false, [](int) { return std::string(sx_GetString("NAAM")); }},
+        {"naam", true, [](int) { return std::string(sx_GetString("NAAM")); }},
+        {"bedrag", false, [](int) { return NumberKey(std::atof(sx_GetString("BEDRAG"))); }},
+        {"datum", true, [](int) { return std::string(sx_GetString("DATUM")); }},
+        {"UPPER(naam) + STR(bedrag, 7, 2)", false,
+         [](int) {
+             std::string n = sx_GetString("NAAM");
+             for (char& c : n) {
+                 c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+             }
+             return n + sx_GetString("BEDRAG");
+         }},
+    };
+}
+
+// Random appends, edits and deletes with every order open; each order must walk like a sort
+// of the table, both ways, with deleted records shown and hidden, and again after reopening its
+// file and after a pack.
+TEST_F(IndexTest, OrdersWalkLikeASortAfterRandomWrites) {
+    OpenBook();
+    const std::vector<OrderCase> orders = BookOrders();
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+        MakeIndex("o" + std::to_string(i) + ".idx", orders[i].key, orders[i].descending);
+    }
+    std::mt19937 rng(7);
+    const char* names[] = {"jan", "Jan", "Piet", "anna", "Zoe", "Jansen", "", "Bram"};
+    for (int step = 0; step < 400; ++step) {
+        const int count = sx_RecCount();
+        const int what = count < 5 ? 0 : static_cast<int>(rng() % 5);
+        const std::string naam = names[rng() % 8];
+        const double bedrag = static_cast<double>(rng() % 40) / 4;
+        const std::string datum = rng() % 4 == 0 ? ""
+                                                 : "0" + std::to_string(1 + rng() % 9) + "/1" +
+                                                       std::to_string(rng() % 3) + "/9" +
+                                                       std::to_string(rng() % 10);
+        if (what == 0) {
+            Add(naam, bedrag, datum);
+            continue;
+        }
+        sx_Go(static_cast<int>(1 + rng() % static_cast<unsigned>(count)));
+        if (what == 1) {
+            ASSERT_TRUE(sx_Replace("NAAM", SX_R_CHAR, naam.c_str()));
+        } else if (what == 2) {
+            ASSERT_TRUE(sx_Replace("BEDRAG", SX_R_DOUBLE, &bedrag));
+        } else if (what == 3) {
+            ASSERT_TRUE(sx_Delete());
+        } else {
+            // The whole record through the engine's buffer.
+            char* buffer = reinterpret_cast<char*>(sx_SysProp(65000, 0));
+            std::string text = naam;
+            text.resize(10, ' ');
+            std::copy(text.begin(), text.end(), buffer + sx_FieldOffset("NAAM") - 1);
+            ASSERT_TRUE(sx_PutRecord(buffer));
+        }
+    }
+    auto check = [&](const std::string& when) {
+        for (std::size_t i = 0; i < orders.size(); ++i) {
+            SCOPED_TRACE(when + ": order " + orders[i].key +
+                         (orders[i].descending ? " descending" : ""));
+            for (bool hide : {false, true}) {
+                sx_SetDeleted(hide ? 1 : 0);
+                const auto expected = SortedBy(orders[i].sortKey, orders[i].descending, hide);
+                sx_SetOrder(static_cast<int32_t>(i + 1));
+                EXPECT_EQ(Walk(), expected) << "hide " << hide;
+                EXPECT_EQ(WalkBack(), expected) << "hide " << hide;
+                EXPECT_EQ(sx_Count(), static_cast<int32_t>(expected.size()));
+            }
+            sx_SetDeleted(0);
+        }
+    };
+    check("after writes");
+    sx_CloseIndexes();
+    EXPECT_EQ(sx_IndexOrd(), 0);
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+        ASSERT_EQ(sx_IndexOpen(Path("o" + std::to_string(i) + ".idx").c_str()),
+                  static_cast<int32_t>(i + 1))
+            << sx_LastErrorText();
+    }
+    check("reopened");
+    ASSERT_TRUE(sx_Pack()) << sx_LastErrorText();
+    check("packed");
+    ASSERT_TRUE(sx_Zap());
+    sx_SetOrder(1);
+    EXPECT_TRUE(Walk().empty());
+    Add("na zap");
+    EXPECT_EQ(Walk(), std::vector<int>{1});
+}
+
+struct SeekCase {
+    const char* name;
+    int order;  // 1 naam, 2 naam descending, 3 bedrag
+    bool exact;
+    bool soft;
+    bool hideDeleted;
+    const char* filter;
+    const char* key;
+    bool found;
+    int recno;  // 0: at the end
+};
+
+void PrintTo(const SeekCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class SeekTest : public IndexTest, public ::testing::WithParamInterface<SeekCase> {};
+
+TEST_P(SeekTest, LandsWhereTheRulesSay) {
+    const SeekCase& c = GetParam();
+    OpenBook();
+    // 1 Jan, 2 Jansen, 3 Piet, 4 Klaas, 5 jan, 6 Jan (deleted), 7 Karel
+    const std::pair<const char*, double> rows[] = {{"Jan", 10},   {"Jansen", 42}, {"Piet", 7},
+                                                   {"Klaas", 42}, {"jan", 99.5},  {"Jan", 3},
+                                                   {"Karel", 50}};
+    for (const auto& [naam, bedrag] : rows) {
+        Add(naam, bedrag);
+    }
+    sx_Go(6);
+    ASSERT_TRUE(sx_Delete());
+    MakeIndex("naam.idx", "naam");
+    MakeIndex("naamdesc.idx", "naam", true);
+    MakeIndex("bedrag.idx", "bedrag");
+    sx_SetOrder(c.order);
+    sx_SetExact(c.exact ? 1 : 0);
+    sx_SetSoftSeek(c.soft ? 1 : 0);
+    sx_SetDeleted(c.hideDeleted ? 1 : 0);
+    ASSERT_TRUE(sx_Query(c.filter)) << sx_LastErrorText();
+    sx_Go(3);
+    EXPECT_EQ(sx_Seek(c.key) != 0, c.found);
+    if (c.recno == 0) {
+        EXPECT_TRUE(sx_Eof());
+        EXPECT_EQ(sx_RecNo(), sx_RecCount() + 1);
+    } else {
+        EXPECT_FALSE(sx_Eof());
+        EXPECT_EQ(sx_RecNo(), c.recno);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Seek, SeekTest,
+    ::testing::Values(
+        SeekCase{"exact hit takes the first of equal keys", 1, true, false, false, "", "Jan", true,
+                 1},
+        SeekCase{"exact miss stands at the end", 1, true, false, false, "", "Jans", false, 0},
+        SeekCase{"soft miss stands on the next greater key", 1, true, true, false, "", "Jans",
+                 false, 2},
+        SeekCase{"soft miss past the last key stands at the end", 1, true, true, false, "", "zz",
+                 false, 0},
+        SeekCase{"exact off takes a prefix", 1, false, false, false, "", "Jans", true, 2},
+        SeekCase{"exact off, a short prefix", 1, false, false, false, "", "K", true, 7},
+        SeekCase{"exact on, trailing blanks do not matter", 1, true, false, false, "", "Piet  ",
+                 true, 3},
+        SeekCase{"case counts", 1, true, false, false, "", "jan", true, 5},
+        SeekCase{"exact on, an empty key is a blank one", 1, true, false, false, "", "", false, 0},
+        SeekCase{"exact off, an empty key matches the first", 1, false, false, false, "", "", true,
+                 1},
+        SeekCase{"hidden deleted records are passed over", 2, true, false, true, "", "Jan", true,
+                 1},
+        SeekCase{"the filter is passed over too", 1, true, false, false, "bedrag < 5", "Jan", true,
+                 6},
+        SeekCase{"filtered out entirely: a miss", 1, true, true, false, "bedrag > 60", "Jan", false,
+                 5},
+        SeekCase{"descending: the first of equal keys is the last record", 2, true, false, false,
+                 "", "Jan", true, 6},
+        SeekCase{"descending soft seek stands on the next key in its order", 2, true, true, false,
+                 "", "Jans", false, 6},
+        SeekCase{"numeric order takes the text as a number", 3, true, false, false, "", "42", true,
+                 2},
+        SeekCase{"numeric with blanks and decimals", 3, true, false, false, "", " 99.50", true, 5},
+        SeekCase{"numeric soft miss", 3, true, true, false, "", "43", false, 7},
+        SeekCase{"numeric miss", 3, false, false, false, "", "8", false, 0}));
+
+TEST_F(IndexTest, ScopeIncludesBothEndsAsPrefixes) {
+    OpenBook();
+    AddNames({"Anna", "Bram", "Bert", "Cor", "Carla", "Dirk", "Cees", "Eva"});
+    MakeIndex("naam.idx", "naam");
+    struct Case {
+        const char* top;
+        const char* bottom;
+        std::vector<int> walk;
+    };
+    const Case cases[] = {
+        {"B", "C", {3, 2, 5, 7, 4}},
+        {"Bram", "Ce", {2, 5, 7}},
+        {nullptr, "B", {1, 3, 2}},
+        {"Cor", nullptr, {4, 6, 8}},
+        {"X", nullptr, {}},
+        {"C", "B", {}},
+        {nullptr, nullptr, {1, 3, 2, 5, 7, 4, 6, 8}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.top ? c.top : "nil") + ".." + (c.bottom ? c.bottom : "nil"));
+        sx_SetScope(c.top, c.bottom);
+        EXPECT_STREQ(sx_LastErrorText(), "");
+        EXPECT_EQ(Walk(), c.walk);
+        EXPECT_EQ(WalkBack(), c.walk);
+        EXPECT_EQ(sx_Count(), static_cast<int32_t>(c.walk.size()));
+        EXPECT_EQ(sx_SysProp(1006, 0), c.top || c.bottom ? 1 : 0);
+    }
+    // A seek stays inside the scope; a record outside it can still be gone to.
+    sx_SetScope("C", "C");
+    EXPECT_FALSE(sx_Seek("Anna"));
+    EXPECT_TRUE(sx_Eof());
+    EXPECT_TRUE(sx_Seek("Cor"));
+    EXPECT_EQ(sx_RecNo(), 4);
+    sx_Go(1);
+    EXPECT_EQ(sx_RecNo(), 1);
+    sx_Skip(1);
+    EXPECT_EQ(sx_RecNo(), 5);  // the first in scope after Anna's place
+    // Without an order there is no scope to set.
+    sx_SetOrder(0);
+    sx_SetScope("A", "B");
+    EXPECT_STRNE(sx_LastErrorText(), "");
+    EXPECT_EQ(Walk().size(), 8u);
+}
+
+TEST_F(IndexTest, OrdersAreNumberedAndDescribed) {
+    OpenBook(SX_SHARED);  // the program builds its indexes on shared tables
+    AddNames({"b", "a", "c"});
+    sx_Unlock(0);
+    const char* keys[] = {"naam",   "bedrag",      "datum", "UPPER(naam)", "naam", "naam", "naam",
+                          "bedrag", "DTOS(datum)", "naam",  "naam",        "naam", "naam"};
+    for (int n = 0; n < 13; ++n) {
+        EXPECT_EQ(MakeIndex("tel" + std::to_string(n) + ".idx", keys[n]), n + 1);
+    }
+    EXPECT_EQ(sx_SysProp(3000, 0), 13);
+    EXPECT_EQ(sx_SysProp(65006, 0), 1);
+    // Building a file that is open again keeps its number.
+    EXPECT_EQ(MakeIndex("tel3.idx", "naam", true, "naam <> 'c'"), 4);
+    EXPECT_EQ(sx_SysProp(3000, 0), 13);
+    EXPECT_EQ(sx_IndexOrd(), 4);
+    EXPECT_EQ(sx_SysProp(3002, 0), 1);
+    EXPECT_EQ(sx_IndexType(), 3);
+    EXPECT_STREQ(sx_IndexCondition(), "naam <> 'c'");
+    EXPECT_EQ(Walk(), (std::vector<int>{1, 2}));
+
+    struct Case {
+        int order;
+        const char* file;
+        const char* tag;
+        const char* key;
+        const char* keyField;
+        int type;
+        int descending;
+    };
+    const Case cases[] = {
+        {1, "tel0.idx", "TEL0", "naam", "NAAM", 1, 0},
+        {2, "tel1.idx", "TEL1", "bedrag", "BEDRAG", 1, 0},
+        {4, "tel3.idx", "TEL3", "naam", "NAAM", 3, 1},
+        {9, "tel8.idx", "TEL8", "DTOS(datum)", "", 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.tag);
+        EXPECT_STREQ(sx_TagName(c.order), c.tag);
+        EXPECT_EQ(sx_TagArea(c.tag), c.order);
+        EXPECT_EQ(sx_IndexName(c.order), Path(c.file));
+        sx_SetOrder(c.order);
+        EXPECT_STREQ(sx_TagName(0), c.tag);
+        EXPECT_STREQ(sx_IndexKey(), c.key);
+        EXPECT_STREQ(sx_IndexKeyField(), c.keyField);
+        EXPECT_EQ(sx_IndexType(), c.type);
+        EXPECT_EQ(sx_SysProp(3002, 0), c.descending);
+    }
+    EXPECT_EQ(sx_TagArea("tel12"), 13);
+    EXPECT_EQ(sx_TagArea("TEL13"), 0);
+    EXPECT_STREQ(sx_TagName(14), "");
+
+    // Switching orders keeps the current record; an unknown order changes nothing.
+    sx_SetOrder(1);
+    sx_GoTop();
+    sx_Skip(1);
+    EXPECT_EQ(sx_RecNo(), 1);  // a, b, c
+    EXPECT_EQ(sx_OrderRecNo(), 2);
+    EXPECT_STREQ(sx_KeyData(), "b         ");
+    EXPECT_EQ(sx_SetOrder(2), 1);
+    EXPECT_EQ(sx_RecNo(), 1);
+    EXPECT_STREQ(sx_KeyData(), "0.00");
+    EXPECT_EQ(sx_SetOrder(0), 2);
+    EXPECT_EQ(sx_OrderRecNo(), 1);
+    EXPECT_STREQ(sx_KeyData(), "");
+    sx_SetOrder(14);
+    EXPECT_STRNE(sx_LastErrorText(), "");
+    EXPECT_EQ(sx_IndexOrd(), 0);
+
+    sx_CloseIndexes();
+    EXPECT_EQ(sx_SysProp(3000, 0), 0);
+    EXPECT_STREQ(sx_TagName(1), "");
+    EXPECT_EQ(Walk(), (std::vector<int>{1, 2, 3}));
+}
+
+TEST_F(IndexTest, ConditionKeepsOnlyTheRecordsThatPass) {
+    OpenBook();
+    Add("a", 5);
+    Add("b", 50);
+    Add("c", 20);
+    MakeIndex("big.idx", "naam", false, "bedrag >= 20");
+    EXPECT_EQ(Walk(), (std::vector<int>{2, 3}));
+    sx_Go(1);
+    const double big = 30;
+    ASSERT_TRUE(sx_Replace("BEDRAG", SX_R_DOUBLE, &big));
+    sx_Go(2);
+    const double small = 1;
+    ASSERT_TRUE(sx_Replace("BEDRAG", SX_R_DOUBLE, &small));
+    EXPECT_EQ(Walk(), (std::vector<int>{1, 3}));
+    EXPECT_EQ(sx_Count(), 2);
+    sx_Go(2);  // outside the index: a skip goes on from where its key would stand
+    sx_Skip(1);
+    EXPECT_EQ(sx_RecNo(), 3);
+    EXPECT_EQ(sx_OrderRecNo(), 2);
+}
+
+TEST_F(IndexTest, RefusesInvalidIndexesAndDamagedFiles) {
+    OpenBook();
+    AddNames({"b", "a"});
+    const std::string file = Path("naam.idx");
+    { std::ofstream(file) << "not an index"; }
+    // A file that is there is replaced.
+    ASSERT_EQ(MakeIndex("naam.idx", "naam"), 1);
+    sx_CloseIndexes();
+    ASSERT_EQ(sx_IndexOpen(file.c_str()), 1) << sx_LastErrorText();
+    EXPECT_EQ(Walk(), (std::vector<int>{2, 1}));
+    sx_CloseIndexes();
+
+    struct Bad {
+        const char* key;
+        int option;
+        const char* condition;
+    };
+    for (const Bad& b : {Bad{"onbekend", 0, ""}, Bad{"naam +", 0, ""}, Bad{"naam", 0, "bedrag"},
+                         Bad{"naam", 0, "onbekend = 1"}, Bad{"naam", 1, ""}}) {
+        SCOPED_TRACE(b.key + std::string(" / ") + b.condition);
+        EXPECT_EQ(sx_Index(Path("bad.idx").c_str(), b.key, b.option, 0, b.condition), 0);
+        EXPECT_STRNE(sx_LastErrorText(), "");
+    }
+    EXPECT_EQ(sx_SysProp(3000, 0), 0);
+    EXPECT_EQ(sx_IndexOpen(Path("missing.idx").c_str()), 0);
+
+    // Every flipped byte is caught (the checksum covers the whole file).
+    std::string bytes;
+    {
+        std::ifstream in(file, std::ios::binary);
+        bytes.assign(std::istreambuf_iterator<char>(in), {});
+    }
+    for (std::size_t at : {std::size_t{0}, std::size_t{20}, bytes.size() / 2, bytes.size() - 1}) {
+        std::string damaged = bytes;
+        damaged[at] = static_cast<char>(damaged[at] ^ 0x10);
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << damaged;
+        EXPECT_EQ(sx_IndexOpen(file.c_str()), 0) << at;
+        EXPECT_STRNE(sx_LastErrorText(), "");
+    }
+    // A sound file made for another table does not fit this one.
+    const std::string other = Create("other.DBF", "ANDERS:C:5");
+    Open(other);
+    ASSERT_NE(sx_Index(Path("anders.idx").c_str(), "anders", 0, 0, ""), 0);
+    sx_Close();
+    sx_Select(1);
+    EXPECT_EQ(sx_IndexOpen(Path("anders.idx").c_str()), 0);
+    EXPECT_STRNE(sx_LastErrorText(), "");
+    EXPECT_EQ(sx_SysProp(3000, 0), 0);
+}
+
+// Records that another process appends reach this process's open orders and count.
+TEST_F(IndexTest, AppendsOfAnotherProcessReachTheOpenOrders) {
+    OpenBook(SX_SHARED);
+    AddNames({"m", "c"});
+    sx_Unlock(0);
+    MakeIndex("naam.idx", "naam");
+    ASSERT_TRUE(sx_Query("naam <> 'x'"));
+    EXPECT_EQ(sx_Count(), 2);
+    const pid_t child = Spawn([&] {
+        if (sx_Use(path_.c_str(), "other", SX_SHARED, SX_FOX) == 0) {
+            return 4;
+        }
+        for (const char* naam : {"a", "x", "z"}) {
+            if (sx_AppendEx() != 0 || !sx_Replace("NAAM", SX_R_CHAR, naam)) {
+                return 5;
+            }
+            sx_Unlock(0);
+        }
+        return 0;
+    });
+    ASSERT_EQ(ExitStatus(child), 0);
+    EXPECT_EQ(sx_Count(), 4);  // the cached count follows the grown header count
+    EXPECT_EQ(Walk(), (std::vector<int>{3, 2, 1, 5}));
+    EXPECT_TRUE(sx_Seek("z"));
+    EXPECT_EQ(sx_RecNo(), 5);
+    // Our own append after theirs keeps every order whole.
+    Add("b");
+    sx_Unlock(0);
+    EXPECT_EQ(Walk(), (std::vector<int>{3, 6, 2, 1, 5}));
+}
+
+}  // namespace
+}  // namespace xbtest
