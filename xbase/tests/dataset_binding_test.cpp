@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/db/field.h"
+#include "platform/db/field_kinds.h"
 #include "xbase/database.h"
 #include "xbase/db_errors.h"
 #include "xbase/tests/dataset_fixture.h"
@@ -88,6 +89,29 @@ TEST_F(RealTables, AMissingTableRaisesTheEngineErrorAndStaysClosed) {
     EXPECT_EQ(t.Handle(), 0);
     EXPECT_EQ(t.Database(), nullptr);
     EXPECT_EQ(t.opens, 1);
+}
+
+TEST_F(RealTables, AnOpenThatFailsAfterTheCursorLeavesNothingOpen) {
+    MakeTable("SOORT.DBF", {"KLEIN:N:4", "NAAM:C:5"}, {{{"NAAM", "a"}}});
+    TestTable& t = Table("SOORT.DBF");
+    auto* wrong = new db::TStringField(&t, 4);
+    wrong->SetFieldName("KLEIN");
+    wrong->SetDataSet(&t);
+    EXPECT_EQ(ErrorOf([&] { t.Open(); }), "Type mismatch for field 'KLEIN'");
+    EXPECT_FALSE(t.Active());
+    EXPECT_EQ(t.Handle(), 0);
+    EXPECT_EQ(t.Database(), nullptr);
+    EXPECT_EQ(t.FieldCount(), 1);
+    // The table is not held: an exclusive open elsewhere succeeds.
+    const std::string path = folder + "SOORT.DBF";
+    const int32_t area = Engine().sx_Use(path.c_str(), "ELDERS", SX_EXCLUSIVE, SX_FOX);
+    EXPECT_GT(area, 0);
+    Engine().sx_Close();
+
+    delete wrong;
+    t.Open();
+    EXPECT_EQ(t.FieldByName("KLEIN").DataType(), db::ftSmallint);
+    EXPECT_EQ(t.FieldByName("NAAM").AsString(), "a");
 }
 
 TEST_F(RealTables, AnEmptyDatabaseNameIsRefused) {

@@ -189,6 +189,25 @@ TEST_F(Navigation, ReadingPastEitherEndTurnsBackToTheRecordAtThatEnd) {
     table->FreeRecordBuffer(buffer);
 }
 
+TEST_F(Navigation, GridsReadRowsWithoutMovingTheCursor) {
+    GoTo("Vier");
+    const db::TBookmark vier = table->GetBookmark();
+    table->First();
+    Names scanned;
+    EXPECT_EQ(table->ScanRecords([&] {
+        scanned.push_back(table->FieldByName("NAAM").AsString());
+        return true;
+    }),
+              4);
+    EXPECT_EQ(scanned, (Names{"Een", "Twee", "Vier", "Vijf"}));
+    std::string read;
+    EXPECT_TRUE(table->ReadRecordAt(vier, [&] { read = table->FieldByName("NAAM").AsString(); }));
+    EXPECT_EQ(read, "Vier");
+    EXPECT_EQ(table->FieldByName("NAAM").AsString(), "Een");
+    table->Next();
+    EXPECT_EQ(table->FieldByName("NAAM").AsString(), "Twee");
+}
+
 TEST_F(Navigation, EmptyTableHasNoRows) {
     MakeTable("LEEG.DBF", {"NAAM:C:20"}, {});
     TestTable& empty = Table("LEEG.DBF");
