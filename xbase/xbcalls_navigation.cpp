@@ -203,7 +203,9 @@ DbiResult DbiGetPriorRecord(CursorHandle table, int32_t lock, char* record,
         e.sx_Skip(-1);
         FillProperties(properties);
         if (e.sx_Bof()) {
+            // Before the first, as after set-to-begin: the next record is the first.
             e.sx_GoTop();
+            e.sx_Skip(-1);
             return kBof;
         }
         const int32_t recno = e.sx_RecNo();

@@ -80,6 +80,34 @@ const char* FakeEngine::Keep(std::string text) {
     return scratch_.c_str();
 }
 
+char* FakeEngine::Buffer() {
+    const size_t size = static_cast<size_t>(api_.sx_RecSize());
+    calls.pop_back();  // the size is no call of the layer's
+    if (buffer.size() < size)
+        buffer.resize(size, ' ');
+    return buffer.data();
+}
+
+std::string FakeEngine::FieldBytes(const char* name) {
+    const FakeField* f = Field(name);
+    const int32_t offset = api_.sx_FieldOffset(name);
+    calls.pop_back();
+    if (f == nullptr || offset < 2)
+        return "";
+    return std::string(Buffer() + offset - 1, static_cast<size_t>(f->width));
+}
+
+void FakeEngine::SetFieldBytes(const char* name, const std::string& bytes) {
+    const FakeField* f = Field(name);
+    const int32_t offset = api_.sx_FieldOffset(name);
+    calls.pop_back();
+    if (f == nullptr || offset < 2)
+        return;
+    std::string padded = bytes.substr(0, static_cast<size_t>(f->width));
+    padded.resize(static_cast<size_t>(f->width), ' ');
+    std::copy(padded.begin(), padded.end(), Buffer() + offset - 1);
+}
+
 int FakeEngine::CountOf(const std::string& call) const {
     return static_cast<int>(std::count(calls.begin(), calls.end(), call));
 }
@@ -112,6 +140,16 @@ FakeEngine::FakeEngine() {
         f.sysProps.emplace_back(code, value);
         Area* a = f.Current();
         switch (code) {
+            case 65000:
+                return reinterpret_cast<intptr_t>(f.Buffer());
+            case 1000:
+                return f.softSeek;
+            case 1001:
+                return std::exchange(f.softSeek, value);
+            case 1002:
+                return f.exact;
+            case 1003:
+                return std::exchange(f.exact, value);
             case 65002:
                 return f.areas.count(static_cast<int32_t>(value)) ? 1 : 0;
             case 65006:
@@ -296,6 +334,81 @@ FakeEngine::FakeEngine() {
         FakeEngine& f = Rec("sx_IndexCondition");
         const FakeTag* t = f.Current() ? f.Tag(f.Current()->order) : nullptr;
         return f.Keep(t != nullptr ? t->condition : "");
+    };
+    api_.sx_RecNo = []() { return Rec("sx_RecNo").recno; };
+    api_.sx_Go = [](int32_t n) {
+        FakeEngine& f = Rec("sx_Go");
+        f.gos.push_back(n);
+        f.recno = n;
+    };
+    api_.sx_SetCentury = [](sx_bool on) -> sx_bool {
+        Rec("sx_SetCentury").centuries.push_back(on);
+        return 0;
+    };
+    api_.sx_GetString = [](const char* name) {
+        FakeEngine& f = Rec("sx_GetString");
+        return f.Keep(f.FieldBytes(name));
+    };
+    api_.sx_GetTrimString = [](const char* name) {
+        FakeEngine& f = Rec("sx_GetTrimString");
+        std::string text = f.FieldBytes(name);
+        text.erase(text.find_last_not_of(' ') + 1);
+        return f.Keep(text);
+    };
+    api_.sx_GetDateString = [](const char* name) {
+        FakeEngine& f = Rec("sx_GetDateString");
+        const std::string ymd = f.FieldBytes(name);
+        return f.Keep(ymd.substr(4, 2) + "/" + ymd.substr(6, 2) + "/" + ymd.substr(0, 4));
+    };
+    api_.sx_GetLogical = [](const char* name) -> sx_bool {
+        FakeEngine& f = Rec("sx_GetLogical");
+        return f.FieldBytes(name) == "T" ? 1 : 0;
+    };
+    api_.sx_Replace = [](const char* name, int32_t kind, const void* value) -> sx_bool {
+        FakeEngine& f = Rec("sx_Replace");
+        std::string text;
+        std::string stored;
+        switch (kind) {
+            case SX_R_DOUBLE:
+                text = std::to_string(*static_cast<const double*>(value));
+                stored = text;
+                break;
+            case SX_R_LOGICAL:
+                text = std::to_string(*static_cast<const int32_t*>(value));
+                stored = text == "0" ? "F" : "T";
+                break;
+            case SX_R_DATESTR:
+                text = static_cast<const char*>(value);
+                stored = text.size() == 10
+                             ? text.substr(6, 4) + text.substr(0, 2) + text.substr(3, 2)
+                             : text;
+                break;
+            default:
+                text = static_cast<const char*>(value);
+                stored = text;
+        }
+        f.replaces.push_back(FakeEngine::Replace{name, kind, text});
+        f.SetFieldBytes(name, stored);
+        return 1;
+    };
+    api_.sx_Query = [](const char* expression) -> sx_bool {
+        FakeEngine& f = Rec("sx_Query");
+        f.queries.emplace_back(expression);
+        if (std::find(f.rejected.begin(), f.rejected.end(), expression) != f.rejected.end()) {
+            f.filter.clear();
+            return 0;
+        }
+        f.filter = expression;
+        return 1;
+    };
+    api_.sx_DBFilter = []() {
+        FakeEngine& f = Rec("sx_DBFilter");
+        return f.Keep(f.filter);
+    };
+    api_.sx_Seek = [](const char* key) -> sx_bool {
+        FakeEngine& f = Rec("sx_Seek");
+        f.seeks.emplace_back(key);
+        return f.seekFinds ? 1 : 0;
     };
     BindEngine(&api_);
 }

@@ -96,11 +96,38 @@ class FakeEngine {
     int32_t stringType = -1;
     int32_t errorLevel = -1;
 
+    // Records: one record buffer, standing on record `recno`.
+    std::vector<char> buffer;
+    int32_t recno = 1;
+    std::vector<int32_t> gos;
+    struct Replace {
+        std::string field;
+        int32_t kind;
+        std::string value;  // as text
+    };
+    std::vector<Replace> replaces;
+    std::vector<sx_bool> centuries;  // every sx_SetCentury
+
+    // Filters: the engine's filter text; a rejected text clears it.
+    std::string filter;
+    std::vector<std::string> queries;
+    std::vector<std::string> rejected;
+
+    // Seeking.
+    std::vector<std::string> seeks;
+    bool seekFinds = false;
+    intptr_t softSeek = 0;
+    intptr_t exact = 1;
+
     // Used by the engine's calls.
     Area* Current();
     const FakeField* Field(const char* name);
     const FakeTag* Tag(int32_t order);
     const char* Keep(std::string text);
+    // The buffer, sized to the current area's record; the bytes of a field in it.
+    char* Buffer();
+    std::string FieldBytes(const char* name);
+    void SetFieldBytes(const char* name, const std::string& bytes);
 
   private:
     EngineApi api_;

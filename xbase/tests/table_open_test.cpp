@@ -204,6 +204,11 @@ TEST_F(TableOpen, DefaultTypeDbfOpensWithTheFoxDriver) {
     EXPECT_EQ(t.DriverName(), "SXFOX");
     t.Open();
     EXPECT_EQ(t.RecordCount(), 3);
+    // It opens with an engine driver, so its filter reaches the engine as well.
+    t.SetFilter("NAAM = 'Mulder'");
+    t.SetFiltered(true);
+    EXPECT_EQ(t.RecordCount(), 1);
+    EXPECT_EQ(t.FieldByName("NAAM").AsString(), "Mulder");
 }
 
 TEST_F(TableOpen, FieldDefsOfAClosedTable) {
