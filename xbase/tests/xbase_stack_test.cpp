@@ -173,7 +173,8 @@ TEST_F(StackTest, PackAndZapOnASharedOrClosedTableChangeNothing) {
     table->Open();
     EXPECT_THROW(xb->Pack(), db::EDatabaseError);
     EXPECT_THROW(xb->Zap(), db::EDatabaseError);
-    EXPECT_EQ(xb->Count(), LiveCount(rows));
+    // Deleted records still count: nothing was packed.
+    EXPECT_EQ(xb->Count(), static_cast<int>(rows.size()));
     table->Close();
     EXPECT_EQ(RecordsOnDisk(folder + "belverintel.DBF"), static_cast<int>(rows.size()));
 }
@@ -222,7 +223,7 @@ TEST_F(StackTest, AQueryGivenBeforeOpeningFiltersTheOpenedTable) {
     EXPECT_EQ(xb->Count(), 1);
     EXPECT_EQ(Numbers(), (std::vector<std::string>{rows[5].nummer}));
     xb->Query("");
-    EXPECT_EQ(static_cast<int>(Numbers().size()), LiveCount(rows));
+    EXPECT_EQ(Numbers().size(), rows.size());
 }
 
 TEST_F(StackTest, ExtraIndexesFollowTheTableThroughClosingAndOpening) {
