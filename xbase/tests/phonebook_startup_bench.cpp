@@ -78,9 +78,17 @@ class Fixture {
     std::string pristine_;
 };
 
-Fixture& Shared() {
-    static Fixture fixture;
+// Made on first use and ended by main before the program's thread-local layer state goes.
+std::unique_ptr<Fixture>& SharedSlot() {
+    static std::unique_ptr<Fixture> fixture;
     return fixture;
+}
+
+Fixture& Shared() {
+    if (!SharedSlot()) {
+        SharedSlot() = std::make_unique<Fixture>();
+    }
+    return *SharedSlot();
 }
 
 // The window's three components.
@@ -134,8 +142,16 @@ struct Lookup {
     std::string number;
 };
 
+std::unique_ptr<Lookup>& LookupSlot() {
+    static std::unique_ptr<Lookup> lookup;
+    return lookup;
+}
+
 Lookup& StartedBook() {
-    static Lookup lookup = [] {
+    if (LookupSlot()) {
+        return *LookupSlot();
+    }
+    LookupSlot() = std::make_unique<Lookup>([] {
         Lookup l;
         const std::string folder = Shared().FreshCopy();
         l.book = std::make_unique<PhoneBook>(folder);
@@ -144,8 +160,8 @@ Lookup& StartedBook() {
         l.book->table->Last();
         l.number = l.book->table->FieldByName("NUMMER").AsString();
         return l;
-    }();
-    return lookup;
+    }());
+    return *LookupSlot();
 }
 
 void BM_LookupBySeek(benchmark::State& state) {
@@ -187,6 +203,21 @@ void BM_LookupByWalk(benchmark::State& state) {
 BENCHMARK(BM_LookupByWalk)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
+
+void EndBenchmarkTables() {
+    LookupSlot().reset();
+    SharedSlot().reset();
+}
+
 }  // namespace xbase::testing
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    xbase::testing::EndBenchmarkTables();
+    benchmark::Shutdown();
+    return 0;
+}
