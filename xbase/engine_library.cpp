@@ -1,5 +1,7 @@
 #include "xbase/engine_library.h"
 
+#include "platform/rtl/program_folder.h"
+
 #include <dlfcn.h>
 
 #include <filesystem>
@@ -35,32 +37,31 @@ std::unique_ptr<EngineLibrary> EngineLibrary::Open(const std::string& path, std:
     return library;
 }
 
+namespace {
+std::string& DefaultFileName() {
+    static std::string name = EngineLibrary::kFileName;
+    return name;
+}
+}  // namespace
+
+void EngineLibrary::SetDefaultFileName(std::string name) {
+    DefaultFileName() = name.empty() ? std::string(kFileName) : std::move(name);
+}
+
 std::unique_ptr<EngineLibrary> EngineLibrary::OpenDefault(std::string* error) {
-    const std::string beside = ProgramFolder() + kFileName;
+    const std::string& name = DefaultFileName();
+    const std::string beside = rtl::ProgramDir() + name;
     std::error_code ec;
-    if (!ProgramFolder().empty() && std::filesystem::exists(beside, ec)) {
+    if (std::filesystem::exists(beside, ec)) {
         if (auto library = Open(beside, error)) {
             return library;
         }
     }
-    return Open(kFileName, error);
+    return Open(name, error);
 }
 
 EngineLibrary::~EngineLibrary() {
     dlclose(handle_);
-}
-
-std::string ProgramFolder() {
-    std::error_code ec;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec || exe.empty()) {
-        return {};
-    }
-    std::string folder = exe.parent_path().string();
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder;
 }
 
 }  // namespace xbase

@@ -16,8 +16,10 @@ class EngineLibrary {
     // reason in `error` when it does not load or lacks a call; NotifyUse may be missing.
     static std::unique_ptr<EngineLibrary> Open(const std::string& path, std::string* error);
 
-    // The program folder first, then the library path.
+    // The engine's file name in the program folder first, then on the library path.
     static std::unique_ptr<EngineLibrary> OpenDefault(std::string* error);
+    // The file name OpenDefault looks for: kFileName unless a test names another.
+    static void SetDefaultFileName(std::string name);
 
     ~EngineLibrary();
     EngineLibrary(const EngineLibrary&) = delete;
@@ -30,8 +32,5 @@ class EngineLibrary {
     void* handle_;
     EngineApi api_;
 };
-
-// Folder of the running program with a trailing "/" ("" when it cannot be told).
-std::string ProgramFolder();
 
 }  // namespace xbase

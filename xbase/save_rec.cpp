@@ -41,7 +41,9 @@ void TSaveRec::Capture() {
     const char* f = fieldName.c_str();
     empty = e.sx_Empty(f) != 0;
     atEnd = e.sx_Eof() != 0;
-    blobLength = std::max(e.sx_GetBlobLength(f), 0);
+    const int32_t length = e.sx_GetBlobLength(f);
+    damaged = !empty && length < 0;
+    blobLength = std::max(length, 0);
     blob.clear();
     blobRead = 0;
     if (blobLength >= 1) {

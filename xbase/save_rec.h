@@ -40,6 +40,7 @@ class TSaveRec : public RecordSnapshot {
     bool empty = true;
     bool atEnd = false;
     int32_t blobLength = 0;  // as the engine gives it
+    bool damaged = false;    // the engine could not read the field's memo at all
     int32_t blobRead = 0;
     std::string blob;
     std::string memo;

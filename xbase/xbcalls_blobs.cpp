@@ -60,6 +60,9 @@ DbiResult ReadFromSnapshot(TVCLWorkArea& wa, const TSaveRec& s, uint16_t field, 
     if (read != nullptr) {
         *read = 0;
     }
+    if (s.damaged) {
+        return kBlobUnreadable;
+    }
     const bool encrypted = Encrypted();
     if (encrypted && IsMemoField(wa, field)) {
         return ReadRange(s.memo, offset, length, buffer, read);
@@ -99,6 +102,9 @@ DbiResult DbiGetBlobSize(CursorHandle table, char* record, uint16_t field, uint3
         return kNoSuchTable;
     }
     ScopedSnapshot s(*wa, record, field);
+    if (s->damaged) {
+        return kBlobUnreadable;
+    }
     const auto memoLength = static_cast<uint32_t>(s->empty ? 0 : s->memo.size());
     uint32_t n = 0;
     if (Encrypted() || (wa->driver == SX_NTX && !s->HasBlobContent())) {
