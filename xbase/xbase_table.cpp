@@ -1,6 +1,7 @@
 #include "xbase/xbase_table.h"
 
 #include "platform/db/data_set.h"
+#include "xbase/table.h"
 
 namespace xbase {
 
@@ -19,21 +20,47 @@ class Borrowed : public XbaseTable {
     XbaseTable& table_;
 };
 
-}  // namespace
+// The table data set.
+class TableAccess : public XbaseTable {
+  public:
+    explicit TableAccess(TTable& table) : table_(table) {}
 
-#ifdef XBASE_HAVE_TTABLE
-std::unique_ptr<XbaseTable> TableAccessOf(db::TDataSet* dataSet);
-#endif
+    // The table's layer handle is its engine work area.
+    int32_t WorkArea() const override {
+        return table_.Active() ? static_cast<int32_t>(table_.Handle()) : 0;
+    }
+    XbaseDriver Driver() const override {
+        switch (table_.TableType()) {
+            case ttSXNTX:
+                return XbaseDriver::Ntx;
+            case ttSXFOX:
+                return XbaseDriver::Fox;
+            case ttSXNSX:
+                return XbaseDriver::Nsx;
+            default:
+                return XbaseDriver::Other;
+        }
+    }
+    void SetIndexName(const std::string& tag) override { table_.SetIndexName(tag); }
+    void ReadIndexDefs() override {
+        table_.IndexDefs().SetUpdated(false);
+        table_.UpdateIndexDefs();
+    }
+
+  private:
+    TTable& table_;
+};
+
+}  // namespace
 
 std::unique_ptr<XbaseTable> XbaseTableOf(db::TDataSet* dataSet) {
     if (auto* own = dynamic_cast<XbaseTable*>(dataSet)) {
         return std::make_unique<Borrowed>(*own);
     }
-#ifdef XBASE_HAVE_TTABLE
-    return TableAccessOf(dataSet);
-#else
+    if (auto* table = dynamic_cast<TTable*>(dataSet)) {
+        return std::make_unique<TableAccess>(*table);
+    }
     return nullptr;
-#endif
 }
 
 }  // namespace xbase
