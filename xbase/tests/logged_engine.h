@@ -13,7 +13,7 @@ namespace xbase::testing {
 // While it lives it is the bound engine.
 class LoggedEngine {
   public:
-    // Skips the test (false) when the build has no engine library.
+    // Null, with the reason in `error`, when the build has no engine library.
     static std::unique_ptr<LoggedEngine> Open(std::string* error);
     ~LoggedEngine();
     LoggedEngine(const LoggedEngine&) = delete;
