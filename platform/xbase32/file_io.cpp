@@ -15,13 +15,16 @@
 namespace xb {
 
 File::File(File&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+    : fd_(std::exchange(other.fd_, -1)),
+      path_(std::move(other.path_)),
+      unsynced_(std::exchange(other.unsynced_, false)) {}
 
 File& File::operator=(File&& other) noexcept {
     if (this != &other) {
         Close();
         fd_ = std::exchange(other.fd_, -1);
         path_ = std::move(other.path_);
+        unsynced_ = std::exchange(other.unsynced_, false);
     }
     return *this;
 }
@@ -78,6 +81,7 @@ void File::ReadExact(uint64_t offset, void* buffer, size_t length) const {
 }
 
 void File::WriteAt(uint64_t offset, const void* buffer, size_t length) {
+    unsynced_ = true;
     size_t done = 0;
     const auto* p = static_cast<const char*>(buffer);
     while (done < length) {
@@ -93,15 +97,20 @@ void File::WriteAt(uint64_t offset, const void* buffer, size_t length) {
 }
 
 void File::Truncate(uint64_t size) {
+    unsynced_ = true;
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
         Fail("cannot truncate");
     }
 }
 
 void File::Sync() {
+    if (!unsynced_) {
+        return;  // a flush with nothing written since costs a disk round trip for nothing
+    }
     if (::fsync(fd_) != 0) {
         Fail("cannot flush");
     }
+    unsynced_ = false;
 }
 
 void File::Close() {

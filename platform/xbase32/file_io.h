@@ -33,6 +33,7 @@ class File {
     void ReadExact(uint64_t offset, void* buffer, size_t length) const;
     void WriteAt(uint64_t offset, const void* buffer, size_t length);
     void Truncate(uint64_t size);
+    // Flushes what this descriptor wrote since the last flush.
     void Sync();
     void Close();
 
@@ -41,6 +42,7 @@ class File {
 
     int fd_ = -1;
     std::string path_;
+    bool unsynced_ = false;
 };
 
 // Path of the file whose name matches path's file name without regard to ASCII case, in
