@@ -1,5 +1,6 @@
 #include "platform/os/process_start.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/eventfd.h>
@@ -13,17 +14,24 @@
 #include <mutex>
 #include <thread>
 
+#include "platform/os/child_reaper.h"
 #include "platform/os/program_lookup.h"
 
 extern char** environ;
 
 namespace os {
-namespace {
+namespace detail {
 
 // Called directly: the C library's declaration of pidfd_open is not usable from C++ everywhere.
 int OpenPidFd(pid_t pid) {
     return static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
 }
+
+}  // namespace detail
+
+namespace {
+
+using detail::OpenPidFd;
 
 // Outlives the reaper, so a waiting thread may still count down during exit.
 std::atomic<std::size_t> g_waiting{0};
@@ -156,7 +164,10 @@ struct SpawnSetup {
 
 }  // namespace
 
-StartResult StartDetached(const std::vector<std::string>& argv, const std::string& programDir) {
+namespace detail {
+
+StartResult SpawnChild(const std::vector<std::string>& argv, const std::string& programDir,
+                       bool stdinFromNull) {
     StartResult result;
     if (argv.empty()) {
         result.error = ENOENT;
@@ -167,10 +178,13 @@ StartResult StartDetached(const std::vector<std::string>& argv, const std::strin
         result.error = ENOENT;
         return result;
     }
-    Reaper& reaper = Reaper::Instance();  // started before the child exists
+    Reaper::Instance();  // started before the child exists
 
     SpawnSetup setup;
     int rc = posix_spawn_file_actions_addclosefrom_np(&setup.actions, 3);
+    if (rc == 0 && stdinFromNull) {
+        rc = posix_spawn_file_actions_addopen(&setup.actions, 0, "/dev/null", O_RDONLY, 0);
+    }
     if (rc == 0 && !programDir.empty()) {
         rc = posix_spawn_file_actions_addchdir_np(&setup.actions, programDir.c_str());
     }
@@ -209,8 +223,29 @@ StartResult StartDetached(const std::vector<std::string>& argv, const std::strin
         result.error = rc;
         return result;
     }
-    reaper.Adopt(pid);
     result.pid = pid;
+    return result;
+}
+
+void HandToReaper(pid_t pid) {
+    Reaper::Instance().Adopt(pid);
+}
+
+void CountOwnChild(int delta) {
+    if (delta > 0) {
+        g_waiting += static_cast<std::size_t>(delta);
+    } else {
+        g_waiting -= static_cast<std::size_t>(-delta);
+    }
+}
+
+}  // namespace detail
+
+StartResult StartDetached(const std::vector<std::string>& argv, const std::string& programDir) {
+    const StartResult result = detail::SpawnChild(argv, programDir, false);
+    if (result.Started()) {
+        detail::HandToReaper(result.pid);
+    }
     return result;
 }
 

@@ -1,7 +1,8 @@
 // Writes what it was started with into its working folder, for the process-start tests:
 // probe.args holds each argument after the program name followed by a NUL byte; probe.info holds
-// the process group, the descriptors and the blocked signals. Both appear whole (renamed into
-// place).
+// the process group, the descriptors, what stdin is and the blocked signals. Both appear whole
+// (renamed into place). BELVERIN_PROBE_SLEEP makes it sleep that many seconds after writing;
+// BELVERIN_PROBE_FORK makes a child in its group sleep as long as well (its pid in probe.info).
 #include <dirent.h>
 #include <unistd.h>
 
@@ -63,9 +64,21 @@ int main(int argc, char** argv) {
     info << "fds=" << OpenDescriptors() << "\n";
     info << "blocked=" << BlockedSignals() << "\n";
     info << "pid=" << getpid() << "\n";
+    char stdinTarget[256] = {};
+    (void)readlink("/proc/self/fd/0", stdinTarget, sizeof stdinTarget - 1);
+    info << "stdin=" << stdinTarget << "\n";
+    const char* wait = std::getenv("BELVERIN_PROBE_SLEEP");
+    if (wait != nullptr && std::getenv("BELVERIN_PROBE_FORK") != nullptr) {
+        const pid_t child = fork();
+        if (child == 0) {
+            sleep(static_cast<unsigned>(std::atoi(wait)));
+            _exit(0);
+        }
+        info << "child=" << child << "\n";
+    }
     WriteWhole("probe.info", info.str());
     WriteWhole("probe.args", args);
-    if (const char* wait = std::getenv("BELVERIN_PROBE_SLEEP")) {
+    if (wait != nullptr) {
         sleep(static_cast<unsigned>(std::atoi(wait)));
     }
     return 3;

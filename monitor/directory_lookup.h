@@ -1,0 +1,51 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "monitor/directory_runner.h"
+
+namespace monitor {
+
+// The monitor window's status images that a lookup shows.
+enum class LookupImage {
+    Gevonden,      // Image2: found by the directory program
+    NietGevonden,  // Image3: found nowhere
+    Zoekfout,      // Image4: the lookup failed
+};
+
+// What the monitor window shows of a lookup.
+class LookupView {
+  public:
+    virtual ~LookupView() = default;
+    virtual void ShowImage(LookupImage image) = 0;
+    // The hidden memo Memo2 takes the lines of belvo2.log whenever that file was read.
+    virtual void SetStatusMemo(const std::vector<std::string>& lines) = 0;
+};
+
+// The monitor window's reverse lookup and the settings dialog's status test, over the shared
+// runner. Settings (Foongrep folder, zoektijd, Outlook link) are read from `instellingen` when a
+// request is made. No completion runs after this object is gone.
+class DirectoryLookup {
+  public:
+    DirectoryLookup(DirectoryRunner& runner, LookupView& view);
+
+    // Looks up huidigebeller.nummer: deletes both result files, runs the program and fills
+    // huidigebeller's name, address and zoekstatus with the outcome; then `done`. Fields the
+    // outcome does not name keep their values.
+    void maakstartbat(std::function<void()> done);
+
+    // The settings dialog's status test: deletes belvo2.log, runs the program's status command
+    // with the search time's wait and gives the memo's lines: those of belvo2.log, or the
+    // outcome's text when there are none. Touches neither huidigebeller nor the view.
+    void Testfoongrepstatus(std::function<void(std::vector<std::string> memo)> done);
+
+  private:
+    DirectoryRunner& runner_;
+    LookupView& view_;
+    std::shared_ptr<int> alive_ = std::make_shared<int>(0);
+};
+
+}  // namespace monitor
