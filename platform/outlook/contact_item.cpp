@@ -74,13 +74,17 @@ void ContactItem::Save() {
     if (!isNew && StampOf(path_) != std::optional<FileStamp>(stamp_)) {
         throw EAutomationError("The contact was changed by another program: " + path_);
     }
-    const std::string path = isNew ? store_->NewPath() : path_;
-    const bool current = store_->BeginWrite();
+    const std::shared_ptr<ContactStore> store = store_.lock();
+    if (!store) {
+        throw EAutomationError("The contacts folder is no longer linked");
+    }
+    const std::string path = isNew ? store->NewPath() : path_;
+    const bool current = store->BeginWrite();
     stamp_ = WriteStoredFile(path, card_.Compose(), isNew);
     path_ = path;
     dirty_ = false;
-    store_->EndWrite(current, path_, stamp_,
-                     std::static_pointer_cast<ContactItem>(shared_from_this()));
+    store->EndWrite(current, path_, stamp_,
+                    std::static_pointer_cast<ContactItem>(shared_from_this()));
 }
 
 ContactStore::ContactStore(std::string folder) : folder_(std::move(folder)) {

@@ -33,7 +33,7 @@ class ContactItem : public Item {
     const ContactCard& Card() const { return card_; }
 
   private:
-    std::shared_ptr<ContactStore> store_;
+    std::weak_ptr<ContactStore> store_;  // the store holds its items
     ContactCard card_;
     FileStamp stamp_;
     bool dirty_ = false;

@@ -48,9 +48,19 @@ std::vector<std::string> ContentLine::ParamValues(std::string_view upper) const 
 }
 
 bool ContentLine::HasParamValue(std::string_view param, std::string_view value) const {
+    // A quoted list ("voice,work") names each of its items.
     for (const std::string& v : ParamValues(param)) {
-        if (EqualsNoCase(v, value)) {
-            return true;
+        std::size_t start = 0;
+        for (;;) {
+            const std::size_t comma = v.find(',', start);
+            const std::size_t end = comma == std::string::npos ? v.size() : comma;
+            if (EqualsNoCase(std::string_view(v).substr(start, end - start), value)) {
+                return true;
+            }
+            if (comma == std::string::npos) {
+                break;
+            }
+            start = comma + 1;
         }
     }
     return false;
