@@ -35,7 +35,11 @@ std::shared_ptr<Folder> NameSpace::GetDefaultFolder(int kind) const {
 std::string Application::DefaultRoot() {
     const char* data = std::getenv("XDG_DATA_HOME");
     if (data != nullptr && data[0] == '/') {
-        return std::string(data) + "/belverin/";
+        std::string base = data;
+        while (base.size() > 1 && base.back() == '/') {
+            base.pop_back();
+        }
+        return base + "/belverin/";
     }
     const char* home = std::getenv("HOME");
     if (home == nullptr || home[0] == '\0') {
