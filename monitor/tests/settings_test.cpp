@@ -7,6 +7,7 @@
 
 #include "platform/rtl/program_folder.h"
 #include "platform/rtl/tests/temp_dir.h"
+#include "platform/rtl/text_encoding.h"
 
 namespace monitor {
 namespace {
@@ -131,6 +132,60 @@ TEST(Settings, LoadingReadsTheFileAsTheRulesSay) {
     for (const auto& c : cases) {
         TempDir dir;
         EXPECT_TRUE(c.holds(LoadFrom(dir, c.file))) << c.what;
+    }
+}
+
+// Hand edits and files from the old program hold UTF-8 and Windows-1252 lines side by side.
+TEST(Settings, MixedEncodingsAreReadLineByLineAndSavedAsUtf8) {
+    struct Case {
+        const char* what;
+        std::string file;
+        std::string naam0, naam1, other;  // other: [x] k, read through the same file
+        std::vector<std::string> savedLines;
+    };
+    const Case cases[] = {
+        {"a UTF-8 name beside a Windows-1252 line",
+         "[msn0]\r\nnaam=W\xC3\xABreld\r\n[x]\r\nk=Caf\xE9\r\n",
+         "W\xC3\xABreld",
+         "",
+         "Caf\xC3\xA9",
+         {"\r\nnaam=W\xC3\xABreld\r\n", "[x]\r\nk=Caf\xC3\xA9\r\n"}},
+        {"a long UTF-8 name cut by characters beside Windows-1252",
+         "[msn0]\r\nnaam=Zo\xC3\xABtermeer kantoor\r\n[msn1]\r\nnaam=Caf\xE9\xC0Lagarde "
+         "du Nord\r\n",
+         "Zo\xC3\xABtermeer kant",
+         "Caf\xC3\xA9\xC3\x80Lagarde du",
+         "",
+         {"\r\nnaam=Zo\xC3\xABtermeer kant\r\n", "\r\nnaam=Caf\xC3\xA9\xC3\x80Lagarde du\r\n"}},
+        {"an all Windows-1252 file from the old program",
+         "[msn0]\r\nnaam=Zo\xEBtermeer kantoor\r\n[msn1]\r\nnaam=Caf\xE9\r\n[x]\r\nk=\xFF\x80\r\n",
+         "Zo\xC3\xABtermeer kant",
+         "Caf\xC3\xA9",
+         "\xC3\xBF\xE2\x82\xAC",
+         {"[x]\r\nk=\xC3\xBF\xE2\x82\xAC\r\n"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        dir.Write("belvo.ini", c.file);
+        rtl::TIniFile ini(dir.File("belvo.ini"));
+        const Instellingen loaded = LaadInstellingen(ini, kProg);
+        EXPECT_EQ(loaded.msninstellingen[0].naam, c.naam0) << c.what;
+        EXPECT_EQ(loaded.msninstellingen[1].naam, c.naam1) << c.what;
+        EXPECT_EQ(ini.ReadString("x", "k", ""), c.other) << c.what;
+
+        // The user changes one thing; every other value comes back as it was read.
+        Instellingen changed = loaded;
+        changed.msninstellingen[5].naam = "Thuis";
+        bool gewijzigd = false;
+        SaveInstellingen(ini, changed, 0, gewijzigd, [](const std::string&) {});
+        rtl::TIniFile again(dir.File("belvo.ini"));
+        EXPECT_EQ(LaadInstellingen(again, kProg), changed) << c.what;
+        EXPECT_EQ(again.ReadString("x", "k", ""), c.other) << c.what;
+        const std::string saved = dir.Read("belvo.ini");
+        EXPECT_TRUE(rtl::IsValidUtf8(saved)) << c.what;
+        for (const std::string& line : c.savedLines) {
+            EXPECT_NE(saved.find(line), std::string::npos) << c.what << ": " << line;
+        }
     }
 }
 
