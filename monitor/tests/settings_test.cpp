@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/os/command_line.h"
 #include "platform/rtl/program_folder.h"
 #include "platform/rtl/tests/temp_dir.h"
 #include "platform/rtl/text_encoding.h"
@@ -328,6 +329,10 @@ TEST(Settings, SaveTellsTheLanHostWhenTheNumbersChanged) {
     const Case cases[] = {
         {true, "/opt/lan/", true, {"/opt/lan/lantelhost.exe %nieuw"}},
         {true, "/opt/lan x/", true, {"\"/opt/lan x/lantelhost.exe\" %nieuw"}},
+        {true, "/opt/lan\"x/", true, {"\"/opt/lan\\\"x/lantelhost.exe\" %nieuw"}},
+        {true, "/opt/a\\\"b c\\/", true, {"\"/opt/a\\\\\\\"b c\\/lantelhost.exe\" %nieuw"}},
+        {true, "/opt/lan\\", true, {"/opt/lan\\lantelhost.exe %nieuw"}},
+        {true, "/opt/\"a b\"\t/", true, {"\"/opt/\\\"a b\\\"\t/lantelhost.exe\" %nieuw"}},
         {false, "/opt/lan/", true, {}},
         {true, "?", true, {}},
         {true, "/opt/lan/", false, {}},
@@ -348,6 +353,12 @@ TEST(Settings, SaveTellsTheLanHostWhenTheNumbersChanged) {
             EXPECT_EQ(ini.ReadString("lantelefoon", "dir", ""), c.dir);
         });
         EXPECT_EQ(started, c.started) << c.dir;
+        if (!started.empty()) {
+            // What the host is started with: its path exactly and the one argument.
+            EXPECT_EQ(os::SplitArguments(started.front()),
+                      (std::vector<std::string>{c.dir + "lantelhost.exe", "%nieuw"}))
+                << c.dir;
+        }
         EXPECT_EQ(gewijzigd, c.gewijzigd && c.started.empty()) << c.dir;
         if (!started.empty()) {
             EXPECT_FALSE(outlook_written_before_start);
