@@ -249,13 +249,17 @@ bool SoundPlayer::PlayFile(const std::string& path, unsigned flags) {
         Stop();
         return true;
     }
+    SoundClipPtr clip = Load(path);
+    return clip && PlayClip(std::move(clip), flags);
+}
+
+SoundClipPtr SoundPlayer::Load(const std::string& path) {
     std::string error;
     SoundClipPtr clip = DecodeSoundFile(path, error);
     if (!clip) {
         state_->Log("Geluid niet afgespeeld: " + path + ": " + error);
-        return false;
     }
-    return PlayClip(std::move(clip), flags);
+    return clip;
 }
 
 bool SoundPlayer::PlayImage(std::span<const std::uint8_t> image, std::string label,

@@ -60,6 +60,9 @@ class SoundPlayer {
     bool PlayImage(std::span<const std::uint8_t> image, std::string label, unsigned flags);
     bool PlayClip(SoundClipPtr clip, unsigned flags);
 
+    // Decodes a file as PlayFile would, with the same log line when it cannot.
+    SoundClipPtr Load(const std::string& path);
+
     // Clips played one after another on the sound channel, as one sound; answers at once.
     bool PlaySequence(std::vector<SoundClipPtr> clips);
 
