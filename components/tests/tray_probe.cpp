@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
     icon.OnClick = [&](TTrayIcon*) { say("click"); };
     icon.OnDblClick = [&](TTrayIcon*) { say("double click"); };
     icon.OnRightClick = [&](TTrayIcon*, TMouseButton button, TShiftState shift, int x, int y) {
-        say("right click " + std::to_string(button == mbRight) + " " + std::to_string(shift) +
-            " " + std::to_string(x) + "," + std::to_string(y) +
+        say("right click " + std::to_string(button == mbRight) + " " + std::to_string(shift) + " " +
+            std::to_string(x) + "," + std::to_string(y) +
             (menu.isVisible() ? " menu visible" : " menu hidden"));
     };
     icon.SetActive(true);
