@@ -39,6 +39,8 @@ void CharacterWindow::SetFrame(const QByteArray& svg) {
     }
     frameSvg_ = svg;
     frame_ = RenderSvg(svg, width());
+    // The shape also holds where no compositor draws the transparent parts.
+    setMask(frame_.mask());
     update();
 }
 
@@ -104,12 +106,11 @@ void BalloonWindow::PlaceAbove(const QRect& character, const QRect& screen) {
     y = std::max(y, screen.top());
     move(x, y);
     tailX_ = std::clamp(character.center().x() - x, 16, std::max(16, width() - 16));
+    resizeEvent(nullptr);
     update();
 }
 
-void BalloonWindow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
+QPainterPath BalloonWindow::Outline() const {
     const QRectF body(1, 1, width() - 2, height() - kTail - 2);
     QPainterPath path;
     path.addRoundedRect(body, 10, 10);
@@ -118,7 +119,17 @@ void BalloonWindow::paintEvent(QPaintEvent*) {
     tail.lineTo(tailX_, height() - 2);
     tail.lineTo(tailX_ + 8, body.bottom() - 1);
     tail.closeSubpath();
-    path = path.united(tail);
+    return path.united(tail);
+}
+
+void BalloonWindow::resizeEvent(QResizeEvent*) {
+    setMask(QRegion(Outline().toFillPolygon().toPolygon()).united(QRect(0, 0, 1, 1)));
+}
+
+void BalloonWindow::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QPainterPath path = Outline();
     painter.setPen(QPen(QColor(0x55, 0x55, 0x55), 1.5));
     painter.setBrush(QColor(0xff, 0xfd, 0xe8));
     painter.drawPath(path);

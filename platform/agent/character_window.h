@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QLabel>
+#include <QPainterPath>
 #include <QPixmap>
 #include <QWidget>
 #include <functional>
@@ -41,8 +42,10 @@ class BalloonWindow : public QWidget {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    QPainterPath Outline() const;
     QLabel* label_;
     int tailX_ = 40;
 };

@@ -26,7 +26,9 @@ SpeechOutput::State PlayerSpeechOutput::Current() const {
     return player_.Playing(os::SoundChannel::Sound) ? State::Waiting : State::Sounding;
 }
 
-void PlayerSpeechOutput::Stop() { player_.StopSpeech(); }
+void PlayerSpeechOutput::Stop() {
+    player_.StopSpeech();
+}
 
 bool PlayerSpeechOutput::HasDevice() const {
     if (const char* log = std::getenv("BELVERIN_SOUND_LOG"); log && *log) {
