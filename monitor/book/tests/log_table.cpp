@@ -1,0 +1,78 @@
+#include "monitor/book/tests/log_table.h"
+
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/xbase32/table_tool.h"
+
+namespace book::testing {
+
+namespace {
+
+// Runs `body` on an area of its own over `path` and makes the previous area current again.
+template <typename Body>
+void OnOwnArea(const xbase::EngineApi& e, const std::string& path, int mode, Body body) {
+    const int32_t previous = e.sx_WorkArea(nullptr);
+    const int32_t area = e.sx_Use(path.c_str(), "probe", mode, SX_FOX);
+    if (area == 0) {
+        e.sx_Select(previous);
+        throw std::runtime_error("cannot open " + path + ": " + e.sx_LastErrorText());
+    }
+    body();
+    e.sx_Close();
+    e.sx_Select(previous);
+}
+
+}  // namespace
+
+void MakeLogTable(const xbase::EngineApi& e, const std::string& path,
+                  const std::vector<LogRow>& rows) {
+    std::vector<std::string> args = {"create", path};
+    args.insert(args.end(), kLogFields.begin(), kLogFields.end());
+    std::ostringstream out, err;
+    if (xb::RunTableTool(args, out, err) != 0) {
+        throw std::runtime_error(err.str());
+    }
+    OnOwnArea(e, path, SX_EXCLUSIVE, [&] {
+        for (const LogRow& row : rows) {
+            e.sx_AppendEx();
+            const std::pair<const char*, const std::string*> values[] = {
+                {"DATUM", &row.datum},   {"TIJD", &row.tijd},     {"NUMMER", &row.nummer},
+                {"NAAM", &row.naam},     {"STRAAT", &row.straat}, {"POSTCODE", &row.postcode},
+                {"PLAATS", &row.plaats}, {"MSN", &row.msn},       {"SOORT", &row.soort}};
+            for (const auto& [field, value] : values) {
+                if (!value->empty()) {
+                    e.sx_Replace(field, SX_R_CHAR, value->c_str());
+                }
+            }
+            if (!row.memo.empty()) {
+                e.sx_Replace("MEMO", SX_R_MEMO, row.memo.c_str());
+            }
+            if (row.deleted) {
+                e.sx_Delete();
+            }
+        }
+        e.sx_Commit();
+    });
+}
+
+int RecordsInFile(const xbase::EngineApi& e, const std::string& path) {
+    int count = 0;
+    OnOwnArea(e, path, SX_SHARED, [&] { count = e.sx_RecCount(); });
+    return count;
+}
+
+std::vector<std::string> FieldInFile(const xbase::EngineApi& e, const std::string& path,
+                                     const std::string& field) {
+    std::vector<std::string> values;
+    OnOwnArea(e, path, SX_SHARED, [&] {
+        const int records = e.sx_RecCount();
+        for (int n = 1; n <= records; ++n) {
+            e.sx_Go(n);
+            values.emplace_back(e.sx_GetTrimString(field.c_str()));
+        }
+    });
+    return values;
+}
+
+}  // namespace book::testing
