@@ -32,8 +32,8 @@ std::vector<LogRow> ManyCalls() {
         r.datum = "2024-" + std::to_string(10 + i % 3) + "-" + (day < 10 ? "0" : "") +
                   std::to_string(day);
         r.tijd = "12:00:00";
-        r.nummer = "06" + std::to_string(10000000 + (i * 7919) % 9000000);
-        r.naam = "Naam " + std::to_string((i * 104729) % kCalls);
+        r.nummer = "06" + std::to_string(10000000 + (static_cast<long>(i) * 7919) % 9000000);
+        r.naam = "Naam " + std::to_string((static_cast<long>(i) * 104729) % kCalls);
         r.straat = "Straat " + std::to_string(i % 977);
         r.postcode = std::to_string(1000 + i % 8999) + "AB";
         r.plaats = "Plaats " + std::to_string(i % 331);
