@@ -52,6 +52,8 @@ TDBGrid::TDBGrid(QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     // Fixed row heights: a header that sizes rows to their contents would read every row.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setMinimumSectionSize(1);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
     verticalHeader()->setDefaultAlignment(Qt::AlignCenter);
     verticalHeader()->setFixedWidth(14);
     horizontalHeader()->setSectionsMovable(true);
