@@ -42,7 +42,8 @@ void MakeLogTable(const xbase::EngineApi& e, const std::string& path,
         };
         for (const LogRow& row : rows) {
             e.sx_AppendEx();
-            record.assign(record.size(), ' ');
+            // The new record as the engine made it, so the memo pointer stays empty.
+            e.sx_GetRecord(record.data());
             put("DATUM", row.datum);
             put("TIJD", row.tijd);
             put("NUMMER", row.nummer);
