@@ -71,8 +71,12 @@ bool Seek(xbase::TTable& table, xbase::TXbase& xbase, int numberOrder, std::stri
     if (hits.size() > 1 && rank != numberOrder) {
         xbase.SetOrder(rank);
         current = rank;
+        // Each hit's row in the asked order, read without moving the table.
+        int best = table.RowOf(winner);
         for (const db::TBookmark& hit : hits) {
-            if (table.CompareBookmarks(hit, winner) < 0) {
+            const int row = table.RowOf(hit);
+            if (row >= 0 && (best < 0 || row < best)) {
+                best = row;
                 winner = hit;
             }
         }
