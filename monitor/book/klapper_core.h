@@ -86,7 +86,11 @@ class KlapperCore {
     bool nieuwautosave(const KlapperBeller& beller);
 
     // The phone book's lookup by number: see FindNumber in number_lookup.h. The table's
-    // filter applies while it is on; the monitor removes it first (Geenfilter1Click).
+    // filter applies while it is on. The callers:
+    //   monitor:  Geenfilter1Click(); a2().Commit();
+    //             FindNumber(n, NumberOrder() != 0 ? NumberOrder() : kCurrentOrder);
+    //   call log: FindNumber(n, kCurrentOrder), under the window's filter;
+    //   nieuw:    removes the filter, then FindNumber(n, kCurrentOrder).
     bool FindNumber(std::string_view number, int order);
 
     // "Aantal records: " and the engine's count.
