@@ -225,6 +225,10 @@ TEST_F(KlapperCoreTest, AllesWissenAsksThenEmptiesTheBookAndItsIndexes) {
     }
     EXPECT_EQ(k.t2().IndexName(), "TEL2");
     EXPECT_EQ(port.busy, 0);
+    // A filter on the empty book compares with an empty value.
+    k.FilterOp(1);
+    EXPECT_EQ(k.t2().Filter(), "NAAM = '' ");
+    EXPECT_EQ(k.CountLabel(), Count(0));
     k.t2().Close();
     EXPECT_EQ(RecordsOnDisk(), 0);
 }
@@ -311,19 +315,23 @@ TEST_F(KlapperCoreTest, CancellingTheOverwriteWritesNothing) {
     }
 }
 
-TEST_F(KlapperCoreTest, StoredAtOnceAnotherOpenSeesTheNewEntry) {
+TEST_F(KlapperCoreTest, StoredAtOnceAnotherOpenSeesTheNewEntries) {
+    int stored = 0;
     for (const bool atOnce : {false, true}) {
         SCOPED_TRACE(atOnce);
         monitor::instellingen.meteenopslaan = atOnce;
         KlapperCore& k = Start();
-        ASSERT_TRUE(k.nieuwautosave(Beller(atOnce ? "1" : "2", "Auto")));
-        EXPECT_EQ(k.CountLabel(), Count(atOnce ? 2 : 1));
+        const std::string tag = atOnce ? "1" : "2";
+        ASSERT_TRUE(k.nieuw(Beller("0" + tag, "Nieuw"), "monitor"));
+        ASSERT_TRUE(k.nieuwautosave(Beller("00" + tag, "Auto")));
+        stored += 2;
+        EXPECT_EQ(k.CountLabel(), Count(stored));
         if (atOnce) {
-            EXPECT_EQ(RecordsOnDisk(), 2);
+            EXPECT_EQ(RecordsOnDisk(), stored);
         }
         Stop();
     }
-    EXPECT_EQ(RecordsOnDisk(), 2);
+    EXPECT_EQ(RecordsOnDisk(), stored);
 }
 
 TEST_F(KlapperCoreTest, AGridInsertStartsWithQuestionMarksAndCountsAfterItsPost) {
