@@ -62,6 +62,11 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode)
     if (t->header_.HasMemo()) {
         const std::string memo = FindFileIgnoringCase(MemoPathFor(found));
         if (memo.empty()) {
+            // Other tools write dBase III memos beside such a table; say why it is not read.
+            if (!FindFileIgnoringCase(ReplaceExtension(found, ".dbt")).empty()) {
+                throw Error("memo file of " + found +
+                            " is a dBase III memo file (.dbt), which this engine does not read");
+            }
             throw Error("memo file of " + found + " is missing");
         }
         t->memo_ = std::make_unique<MemoFile>(MemoFile::Open(memo, t->Writable()));
