@@ -29,7 +29,7 @@ struct KlapperTreffer {
     std::string cmdline;
     bool memo = false;  // MEMO holds text
     // Where the entry stands in the table, for the memo viewer; opaque to the road.
-    std::vector<std::uint8_t> bookmark;
+    std::string bookmark;
 
     bool operator==(const KlapperTreffer&) const = default;
 };
@@ -49,7 +49,7 @@ class RoadPhoneBook {
                                const std::string& plaats, const std::string& zoekstatus) = 0;
     // Shows the memo viewer on the entry at `bookmark`; false when the table cannot go there
     // now (it is being edited), and nothing is shown.
-    virtual bool ShowMemo(const std::vector<std::uint8_t>& bookmark) = 0;
+    virtual bool ShowMemo(const std::string& bookmark) = 0;
 };
 
 // The call log: one record per logged call, CAPISTATUS and MEMO left empty.

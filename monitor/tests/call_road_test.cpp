@@ -41,7 +41,7 @@ KlapperTreffer JanSmit() {
     t.tijd = "1111111111";
     t.geluid = "jan.wav";
     t.cmdline = "-";
-    t.bookmark = {7};
+    t.bookmark = "b7";
     return t;
 }
 
@@ -373,7 +373,7 @@ const std::vector<RoadCase>& RoadCases() {
          [](const RoadDoubles& d, const CallRoad&) {
              EXPECT_EQ(d.akties, (Strings{"log %t", "notify %n"}));
              EXPECT_EQ(d.lanHosts.size(), 1u);
-             EXPECT_EQ(d.memosShown, std::vector<std::vector<std::uint8_t>>{{7}});
+             EXPECT_EQ(d.memosShown, Strings{"b7"});
              EXPECT_TRUE(d.view.memoButton);
          }},
         {"MemoViewerOffOrEmptyMemo",
@@ -655,10 +655,10 @@ TEST_F(CallRoadTest, CapturedEntryHoldsBetweenStages) {
     Call(kJan, "111");
     d.entries[kJan].cmdline = "verkeerd";
     d.entries[kJan].memo = false;
-    d.entries[kJan].bookmark = {9};
+    d.entries[kJan].bookmark = "b9";
     d.Settle();
     EXPECT_EQ(d.akties, Strings{"notify %n"});
-    EXPECT_EQ(d.memosShown, std::vector<std::vector<std::uint8_t>>{{7}});
+    EXPECT_EQ(d.memosShown, Strings{"b7"});
 }
 
 TEST_F(CallRoadTest, LineEvents) {

@@ -50,7 +50,7 @@ struct RoadDoubles : RoadPhoneBook,
     int filterCleared = 0;
     int commits = 0;
     std::vector<std::vector<std::string>> autosaves;
-    std::vector<std::vector<std::uint8_t>> memosShown;
+    std::vector<std::string> memosShown;
     bool memoViewable = true;
 
     std::vector<telefoonrecordtype> logRecords;
@@ -145,7 +145,7 @@ struct RoadDoubles : RoadPhoneBook,
         autosaves.push_back(
             {nummer, voornaam, naam, aanhangsel, straat, postcode, plaats, zoekstatus});
     }
-    bool ShowMemo(const std::vector<std::uint8_t>& bookmark) override {
+    bool ShowMemo(const std::string& bookmark) override {
         Check(FailingPort::Klapper);
         if (!memoViewable) {
             return false;
