@@ -1,5 +1,7 @@
 #include "monitor/call_road_host.h"
 
+#include "monitor/road_phone_book.h"
+
 #include <QObject>
 #include <QPointer>
 
@@ -22,67 +24,6 @@
 namespace monitor {
 
 namespace {
-
-// The phone book's table through its core: the lookup in the number index's order, the
-// entry's fields read while the table stands on it.
-class KlapperAdapter final : public RoadPhoneBook {
-  public:
-    KlapperAdapter(book::KlapperCore& core, std::function<void()>& toonmemo)
-        : core_(core), toonmemo_(toonmemo) {}
-
-    void Geenfilter1Click() override { core_.Geenfilter1Click(); }
-    void Commit() override { core_.a2().Commit(); }
-
-    std::optional<KlapperTreffer> FindNumber(const std::string& nummer) override {
-        const int order = core_.NumberOrder() != 0 ? core_.NumberOrder() : book::kCurrentOrder;
-        if (!core_.FindNumber(nummer, order)) {
-            return std::nullopt;
-        }
-        auto& t2 = core_.t2();
-        auto veld = [&](std::string_view naam) { return t2.FieldByName(naam).AsString(); };
-        KlapperTreffer t;
-        t.voornaam = veld("VOORNAAM");
-        t.naam = veld("NAAM");
-        t.aanhangsel = veld("AANHANGSEL");
-        t.straat = veld("STRAAT");
-        t.postcode = veld("POSTCODE");
-        t.plaats = veld("PLAATS");
-        t.extra = veld("EXTRA");
-        t.omschr = veld("OMSCHR");
-        t.kleur = veld("KLEUR");
-        t.fontkleur = veld("FONTKLEUR");
-        t.afwijzen = veld("AFWIJZEN");
-        t.tijd = veld("TIJD");
-        t.geluid = veld("GELUID");
-        t.cmdline = veld("CMDLINE");
-        t.memo = !veld("MEMO").empty();
-        t.bookmark = t2.GetBookmark();
-        return t;
-    }
-
-    void nieuwautosave(const std::string& nummer, const std::string& voornaam,
-                       const std::string& naam, const std::string& aanhangsel,
-                       const std::string& straat, const std::string& postcode,
-                       const std::string& plaats, const std::string& zoekstatus) override {
-        core_.nieuwautosave(book::KlapperBeller{nummer, voornaam, naam, aanhangsel, straat,
-                                                postcode, plaats, zoekstatus});
-    }
-
-    bool ShowMemo(const std::string& bookmark) override {
-        auto& t2 = core_.t2();
-        // Moving would post or lose an edit the user has open.
-        if (!toonmemo_ || t2.State() != db::dsBrowse) {
-            return false;
-        }
-        t2.GotoBookmark(bookmark);
-        toonmemo_();
-        return true;
-    }
-
-  private:
-    book::KlapperCore& core_;
-    std::function<void()>& toonmemo_;
-};
 
 class LogAdapter final : public RoadCallLog {
   public:
@@ -305,7 +246,7 @@ struct CallRoadHost::Adapters {
                          view, p.dde, post}) {}
 
     Parts parts;
-    KlapperAdapter klapper;
+    RoadKlapper klapper;
     LogAdapter log;
     HostView view;
     LookupViewAdapter lookupView;
