@@ -560,6 +560,15 @@ uint32_t Line::Get(uint32_t appl_id, void** message) {
 }
 
 uint32_t Line::Wait(uint32_t appl_id) {
+    return WaitUntil(appl_id, std::nullopt);
+}
+
+uint32_t Line::WaitFor(uint32_t appl_id, std::chrono::microseconds timeout) {
+    return WaitUntil(appl_id, std::chrono::steady_clock::now() + timeout);
+}
+
+uint32_t Line::WaitUntil(uint32_t appl_id,
+                         std::optional<std::chrono::steady_clock::time_point> deadline) {
     std::unique_lock lock(mutex_);
     Count(Operation::kWaitForSignal);
     uint32_t code = 0;
@@ -576,7 +585,13 @@ uint32_t Line::Wait(uint32_t appl_id) {
                 return 0;
             }
         }
-        changed_.wait(lock);
+        if (!deadline) {
+            changed_.wait(lock);
+        } else if (std::chrono::steady_clock::now() >= *deadline) {
+            return kQueueEmpty;
+        } else {
+            changed_.wait_until(lock, *deadline);
+        }
     }
 }
 

@@ -3,6 +3,7 @@
 // The simulated ISDN line: one controller, the registered applications with their message
 // queues, the calls the network offers and each application's connection state.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -67,6 +68,9 @@ class Line {
     uint32_t Put(uint32_t appl_id, const void* message);
     uint32_t Get(uint32_t appl_id, void** message);
     uint32_t Wait(uint32_t appl_id);
+    // As Wait, but gives up after the time-out with 0x1104 (queue empty); the hang switch
+    // holds it for the whole time-out.
+    uint32_t WaitFor(uint32_t appl_id, std::chrono::microseconds timeout);
     uint32_t GetVersion(uint32_t* capi_major, uint32_t* capi_minor, uint32_t* manufacturer_major,
                         uint32_t* manufacturer_minor);
     uint32_t GetManufacturer(char* buffer);
@@ -139,6 +143,8 @@ class Line {
     uint32_t NewNcci(uint32_t plci) const;
     void Tidy();
     uint16_t NextMessageNumber();
+    uint32_t WaitUntil(uint32_t appl_id,
+                       std::optional<std::chrono::steady_clock::time_point> deadline);
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;
