@@ -1,5 +1,6 @@
 #include "capi/capi_monitor.h"
 
+#include <algorithm>
 #include <iostream>
 
 #include "capi/capi_commands.h"
@@ -30,14 +31,18 @@ void Guarded(const char* what, Body body) {
 
 }  // namespace
 
-TBelverin::TBelverin(std::unique_ptr<TRingTimer> timer, TCapiReceive receive)
-    : rejectTimer_(timer ? std::move(timer) : std::make_unique<TQtRingTimer>()), receive_(receive) {
-    rejectTimer_->OnTick = [this] { Guarded("ring countdown", [this] { RejectTimerTick(); }); };
+TBelverin::TBelverin(RingTimerFactory timers, TCapiReceive receive)
+    : timerFactory_(std::move(timers)), receive_(receive) {
+    if (!timerFactory_) {
+        timerFactory_ = [] { return std::make_unique<TQtRingTimer>(); };
+    }
 }
 
 TBelverin::~TBelverin() {
-    rejectTimer_->Stop();
-    rejectTimer_->OnTick = nullptr;
+    for (const auto& timer : timers_) {
+        timer->Stop();
+        timer->OnTick = nullptr;
+    }
     capi_.reset();
     retired_.clear();
 }
@@ -55,9 +60,41 @@ void TBelverin::Retire() {
         &context_, [this] { retired_.clear(); }, Qt::QueuedConnection);
 }
 
-void TBelverin::StopCountdown() {
-    rejectCountdown_ = 0;
-    rejectTimer_->Stop();
+void TBelverin::StartCountdown(ConnectionId id) {
+    TRingTimer* timer = nullptr;
+    for (const auto& t : timers_) {
+        const bool inUse = std::any_of(ringing_.begin(), ringing_.end(),
+                                       [&](const RingingCall& r) { return r.timer == t.get(); });
+        if (!inUse && !t->Active()) {
+            timer = t.get();
+            break;
+        }
+    }
+    if (timer == nullptr) {
+        timers_.push_back(timerFactory_());
+        timer = timers_.back().get();
+        timer->OnTick = [this, timer] {
+            Guarded("ring countdown", [&] { RejectTimerTick(timer); });
+        };
+    }
+    ringing_.push_back({id, rejectTimeOut_, timer});
+    timer->Start();
+}
+
+void TBelverin::StopCountdown(ConnectionId id) {
+    const auto it = std::find_if(ringing_.begin(), ringing_.end(),
+                                 [&](const RingingCall& r) { return r.id == id; });
+    if (it != ringing_.end()) {
+        it->timer->Stop();
+        ringing_.erase(it);
+    }
+}
+
+void TBelverin::StopAllCountdowns() {
+    for (const RingingCall& r : ringing_) {
+        r.timer->Stop();
+    }
+    ringing_.clear();
 }
 
 void TBelverin::RaiseStateChange(bool userCanReject, bool userCanChangeNoDisturbMode) {
@@ -70,7 +107,7 @@ void TBelverin::RaiseStateChange(bool userCanReject, bool userCanChangeNoDisturb
 bool TBelverin::Open(int controller, int rejectTimeOut) {
     error_ = 0;
     Retire();
-    StopCountdown();
+    StopAllCountdowns();
     answered_.clear();
     connectIndNumber_.clear();
     controller_ = controller;
@@ -117,27 +154,29 @@ bool TBelverin::ResetCapi() {
 }
 
 void TBelverin::RejectCall() {
-    AnswerCall(0);
+    if (!ringing_.empty()) {
+        AnswerCall(ringing_.back().id, 0);
+    }
 }
 
-void TBelverin::AnswerCall(std::uint16_t reject) {
+void TBelverin::AnswerCall(ConnectionId id, std::uint16_t reject) {
     if (!capi_) {
         return;
     }
-    TConnection* c = capi_->Connections().FindByOwner(this);
+    TConnection* c = capi_->Connections().Find(id);
     if (c == nullptr || c->State != ConnectionState::DConnecting) {
         return;
     }
     // A call stays in state 1 after its CONNECT_RESP until the network answers; it is
     // answered once.
-    const ConnectionId id = c->Id();
     if (!answered_.insert(id).second) {
         return;
     }
     const std::uint32_t plci = c->PLCI();
     TCapi* const engine = capi_.get();
-    RaiseStateChange(false, false);
-    StopCountdown();
+    StopCountdown(id);
+    // Busy while this call is answered, unless another one still rings.
+    RaiseStateChange(!ringing_.empty(), false);
     std::unique_ptr<TCapiMessage> response;
     if (reject == 0) {
         response = AcceptingConnectResp(plci);
@@ -153,11 +192,15 @@ void TBelverin::AnswerCall(std::uint16_t reject) {
     }
 }
 
-void TBelverin::RejectTimerTick() {
-    --rejectCountdown_;
-    if (rejectCountdown_ <= 0) {
-        rejectTimer_->Stop();
-        AnswerCall(kIgnoreCall);
+void TBelverin::RejectTimerTick(TRingTimer* timer) {
+    const auto it = std::find_if(ringing_.begin(), ringing_.end(),
+                                 [&](const RingingCall& r) { return r.timer == timer; });
+    if (it == ringing_.end()) {
+        timer->Stop();
+        return;
+    }
+    if (--it->countdown <= 0) {
+        AnswerCall(it->id, kIgnoreCall);
     }
 }
 
@@ -176,18 +219,18 @@ void TBelverin::HandleCapiMessage(TConnection* connection, TCapiMessage& message
             const std::string called =
                 ind->CalledPartyNumber ? ind->CalledPartyNumber->Digits : std::string();
             const std::uint16_t cip = ind->CIPValue;
+            const ConnectionId id = connection->Id();
             if (noDisturbMode_) {
-                AnswerCall(0);
+                AnswerCall(id, 0);
             } else if (rejectTimeOut_ < 1) {
-                AnswerCall(kIgnoreCall);
+                AnswerCall(id, kIgnoreCall);
             } else {
-                rejectCountdown_ = rejectTimeOut_;
-                rejectTimer_->Start();
+                StartCountdown(id);
                 if (capi_) {
                     capi_->PutMessage(std::make_unique<TAlertReq>(ind->PLCI));
                 }
             }
-            RaiseStateChange(rejectTimeOut_ >= 1 && !noDisturbMode_, false);
+            RaiseStateChange(!ringing_.empty(), false);
             if (OnIncomingCall) {
                 const auto event = OnIncomingCall;
                 event(calling, called, cip, CipValueText(cip));
@@ -198,9 +241,14 @@ void TBelverin::HandleCapiMessage(TConnection* connection, TCapiMessage& message
             if (connection != nullptr) {
                 answered_.erase(connection->Id());
                 connectIndNumber_.erase(connection->Id());
+                StopCountdown(connection->Id());
             }
-            StopCountdown();
-            RaiseStateChange(false, true);
+            // Idle and listening once no other call rings.
+            if (ringing_.empty()) {
+                RaiseStateChange(false, true);
+            } else {
+                RaiseStateChange(true, false);
+            }
             return;
         case kListenConf:
             // A refused listen leaves the line deaf: not idle and listening.
@@ -217,7 +265,7 @@ void TBelverin::HandleCapiMessage(TConnection* connection, TCapiMessage& message
             capi_->PutMessage(std::move(response));
             ConnectionId id = connection->Id();
             capi_->Disconnect(id);
-            RaiseStateChange(false, false);
+            RaiseStateChange(!ringing_.empty(), false);
             return;
         }
         default:

@@ -27,8 +27,10 @@ class TBelverin {
         std::function<void(bool bUserCanReject, bool bUserCanCangeNoDisturbMode)>;
     using NotifyEvent = std::function<void(TBelverin& sender)>;
 
-    // Without a timer the component ticks on a QTimer.
-    explicit TBelverin(std::unique_ptr<TRingTimer> timer = nullptr,
+    // Makes the one-second tick of one call's countdown; without one, calls tick on QTimers.
+    using RingTimerFactory = std::function<std::unique_ptr<TRingTimer>()>;
+
+    explicit TBelverin(RingTimerFactory timers = nullptr,
                        TCapiReceive receive = TCapiReceive::Thread);
     ~TBelverin();
     TBelverin(const TBelverin&) = delete;
@@ -41,7 +43,8 @@ class TBelverin {
     NotifyEvent OnDoResetCapi;
 
     bool Open(int controller, int rejectTimeOut);
-    // Refuses the ringing call: it is taken, its B3 connection refused and the call cleared.
+    // Refuses the call last announced that still rings (none: nothing happens): it is taken, its
+    // B3 connection refused and the call cleared. Other ringing calls keep their countdowns.
     void RejectCall();
     // Registers again under a new ApplID, unloading the library in between; false when not
     // open or refused.
@@ -54,7 +57,8 @@ class TBelverin {
     void SetNoDisturbMode(bool on) { noDisturbMode_ = on; }
     std::uint32_t Error() const { return error_; }
     const std::string& ErrorString() const { return errorString_; }
-    int RejectCountdown() const { return rejectCountdown_; }
+    // Seconds left of the call RejectCall would refuse; 0 when none rings.
+    int RejectCountdown() const { return ringing_.empty() ? 0 : ringing_.back().countdown; }
 
     // The engine while open; null otherwise.
     TCapi* Capi() const { return capi_.get(); }
@@ -62,9 +66,12 @@ class TBelverin {
   private:
     void HandleCapiMessage(TConnection* connection, TCapiMessage& message, bool& handled);
     void HandleAllDisconnected();
-    void AnswerCall(std::uint16_t reject);
-    void RejectTimerTick();
-    void StopCountdown();
+    void AnswerCall(ConnectionId id, std::uint16_t reject);
+    void RejectTimerTick(TRingTimer* timer);
+    void StartCountdown(ConnectionId id);
+    // Forgets the call's countdown, if it has one, and stops its timer.
+    void StopCountdown(ConnectionId id);
+    void StopAllCountdowns();
     // Releases the engine now; the object itself goes on the next turn of the event loop,
     // since its handling may still be on the call stack.
     void Retire();
@@ -75,8 +82,18 @@ class TBelverin {
     int controller_ = 1;
     int rejectTimeOut_ = 0;
     bool noDisturbMode_ = false;
-    int rejectCountdown_ = 0;
-    std::unique_ptr<TRingTimer> rejectTimer_;
+    // The calls that ring, in the order they were announced; the last is the one the user
+    // sees and may refuse.
+    struct RingingCall {
+        ConnectionId id = 0;
+        int countdown = 0;
+        TRingTimer* timer = nullptr;
+    };
+    std::vector<RingingCall> ringing_;
+    // Timers are reused and only freed with the component, so that no tick frees the timer
+    // it runs on.
+    RingTimerFactory timerFactory_;
+    std::vector<std::unique_ptr<TRingTimer>> timers_;
     std::uint32_t error_ = 0;
     std::string errorString_;
     TCapiReceive receive_;

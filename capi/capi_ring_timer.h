@@ -5,8 +5,7 @@
 
 namespace capi {
 
-// The one-second tick of the ring countdown. The component owns one for its whole life and only
-// starts and stops it, so that no tick ever frees the timer it runs on; tests drive their own.
+// The one-second tick of one call's ring countdown; tests drive their own.
 class TRingTimer {
   public:
     virtual ~TRingTimer() = default;

@@ -162,6 +162,10 @@ void starthet2(std::string_view commandLine) {
     StartExpanded({std::string(commandLine), os::SplitCommandLine(commandLine)});
 }
 
+void StartArgumentLine(std::string_view commandLine) {
+    StartExpanded({std::string(commandLine), os::SplitArguments(commandLine)});
+}
+
 void StartLanTelHost(const std::string& dir, std::string_view sjabloon) {
     aktie(dir + "lantelhost.exe", sjabloon);
 }

@@ -38,6 +38,10 @@ void aktie(std::string_view program, std::string_view argumentTemplate);
 // "Fout bij aanroepen: " + the line in a box that does not hold up the caller.
 void starthet2(std::string_view commandLine);
 
+// The same for a line whose program is quoted like its arguments, as the settings' notice to
+// the LAN host is: every part is split by the argument rules, so a quote in a folder survives.
+void StartArgumentLine(std::string_view commandLine);
+
 // Starts an expanded command; false (and the message) when it could not start.
 bool StartExpanded(const ExpandedCommand& command);
 

@@ -48,13 +48,34 @@ void WriteText(rtl::TIniFile& ini, std::string_view section, std::string_view ke
     ini.WriteString(section, key, IniProtected(value));
 }
 
-// The program path is quoted when it holds blanks, so that the command line splits into
-// the program and its one argument.
-std::string LanHostCommand(const std::string& dir) {
-    std::string program = dir + "lantelhost.exe";
-    if (program.find_first_of(" \t") != std::string::npos) {
-        program = "\"" + program + "\"";
+// Quoted by the argument rules when it holds a blank, a tab or a quote, so that the split
+// gives the path back whole: a quote inside is escaped, and backslashes are doubled where they
+// stand before a quote.
+std::string QuotedArgument(const std::string& text) {
+    if (text.find_first_of(" \t\"") == std::string::npos && !text.empty()) {
+        return text;
     }
+    std::string out = "\"";
+    std::size_t backslashes = 0;
+    for (const char c : text) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"') {
+            out.append(backslashes * 2 + 1, '\\');
+        } else {
+            out.append(backslashes, '\\');
+        }
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, '\\');
+    return out + "\"";
+}
+
+std::string LanHostCommand(const std::string& dir) {
+    const std::string program = QuotedArgument(dir + "lantelhost.exe");
     return program + " %nieuw";
 }
 

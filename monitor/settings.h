@@ -92,7 +92,9 @@ std::string BelvoIniPath();
 // Reads every behaviour setting; absent or unreadable values give their defaults.
 Instellingen LaadInstellingen(const rtl::TIniFile& ini, std::string_view programmadir);
 
-// Starts a command line without waiting and reports its own failure.
+// Starts a command line without waiting and reports its own failure. The line's program is
+// quoted like its arguments (a quote in a folder escaped), so the starter splits every part of
+// it by the argument rules (os::SplitArguments; StartArgumentLine does so).
 using CommandStarter = std::function<void(const std::string& commandline)>;
 
 // Writes the keys the settings dialog owns, in the dialog's order, with `startvertraging`

@@ -44,6 +44,8 @@ namespace xbase {
     X(sx_RecCount)            \
     X(sx_Count)               \
     X(sx_OrderRecNo)          \
+    X(sx_RecNoAtPosition)     \
+    X(sx_PositionOfRecNo)     \
     X(sx_Bof)                 \
     X(sx_Eof)                 \
     X(sx_Deleted)             \

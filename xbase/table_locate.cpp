@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <variant>
 #include <vector>
 
 #include "platform/db/field.h"
@@ -211,6 +212,17 @@ bool TTable::LocateRecord(std::string_view keyFields, const std::vector<db::TFie
         }
         SetFilterRecordBuffer(nullptr);
         RestoreState(saved);
+    }
+
+    // A field holds no more than its width, so a longer text (trailing blanks aside) equals
+    // nothing; the key record above holds it cut, which both roads would take for a hit.
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const auto* text = std::get_if<std::string>(&keyValues[i]);
+        if (text != nullptr && fields[i]->DataType() == db::ftString &&
+            xb::TrimRight(rtl::Utf8ToCp1252(*text)).size() >
+                static_cast<std::size_t>(fields[i]->Size())) {
+            return false;
+        }
     }
 
     scratch.assign(size, '\0');

@@ -34,13 +34,17 @@ class TestRingTimer : public TRingTimer {
 };
 
 // A monitor component in manual receive mode on the simulated line; Pump plays the receive
-// thread and the event loop until the line falls quiet.
+// thread and the event loop until the line falls quiet, Tick one second of every running timer.
 class MonitorTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        auto timer = std::make_unique<TestRingTimer>();
-        timer_ = timer.get();
-        monitor_ = std::make_unique<TBelverin>(std::move(timer), TCapiReceive::Manual);
+        monitor_ = std::make_unique<TBelverin>(
+            [this] {
+                auto timer = std::make_unique<TestRingTimer>();
+                timers_.push_back(timer.get());
+                return timer;
+            },
+            TCapiReceive::Manual);
         monitor_->OnStateChange = [this](bool canReject, bool canChange) {
             Event(std::string("state ") + (canReject ? "1" : "0") + " " + (canChange ? "1" : "0"));
         };
@@ -59,6 +63,18 @@ class MonitorTest : public ::testing::Test {
         line_.Reset();
     }
     virtual void Event(const std::string& text) { events_.push_back(text); }
+
+    void Tick() {
+        std::vector<TestRingTimer*> running;
+        for (TestRingTimer* t : timers_) {
+            if (t->Active()) {
+                running.push_back(t);
+            }
+        }
+        for (TestRingTimer* t : running) {
+            t->Tick();
+        }
+    }
 
     void Pump() {
         for (int quiet = 0, round = 0; quiet < 2 && round < 100; ++round) {
@@ -111,7 +127,7 @@ class MonitorTest : public ::testing::Test {
     }
 
     SimLine line_;
-    TestRingTimer* timer_ = nullptr;
+    std::vector<TestRingTimer*> timers_;
     std::unique_ptr<TBelverin> monitor_;
     std::vector<std::string> events_;
 };
@@ -154,14 +170,19 @@ TEST_P(MonitorScenarioTest, PutsAndEventsInOrder) {
             ASSERT_EQ(line_.Offer("0301234567", "5551234", 1), 1);
         } else if (step == "offer2") {
             ASSERT_EQ(line_.Offer("0207654321", "5559876", 16), 1);
+        } else if (step == "offers") {  // the second comes before the first is handled
+            ASSERT_EQ(line_.Offer("0301234567", "5551234", 1), 1);
+            ASSERT_EQ(line_.Offer("0207654321", "5559876", 16), 1);
         } else if (step == "anonymous") {
             ASSERT_EQ(line_.Offer(nullptr, "5551234", 4), 1);
         } else if (step == "tick") {
-            timer_->Tick();
+            Tick();
         } else if (step == "reject") {
             monitor_->RejectCall();
         } else if (step == "hangup") {
             ASSERT_GE(line_.Hangup(), 0);
+        } else if (step == "hangup-first") {
+            ASSERT_EQ(line_.HangupEarliest(), 1);
         } else if (step == "elsewhere") {
             ASSERT_GE(line_.AnswerElsewhere(), 0);
         } else {
@@ -184,11 +205,18 @@ const std::vector<std::string> kRefusingRoad = {
     "DISCONNECT_B3_RESP c1",  "DISCONNECT_RESP c1",
 };
 
+const std::vector<std::string> kRefusingRoadC2 = {
+    "CONNECT_ACTIVE_RESP c2", "CONNECT_B3_RESP 2 c2", "DISCONNECT_REQ c2",
+    "DISCONNECT_B3_RESP c2",  "DISCONNECT_RESP c2",
+};
+
 std::vector<std::string> Prefixed(const std::string& step, std::vector<std::string> lines,
-                                  std::vector<std::string> before = {}) {
+                                  std::vector<std::string> before = {},
+                                  const std::vector<std::string>& after = {}) {
     for (std::string& l : lines) {
         before.push_back(step + ": " + l);
     }
+    before.insert(before.end(), after.begin(), after.end());
     return before;
 }
 
@@ -247,18 +275,66 @@ INSTANTIATE_TEST_SUITE_P(
                  {"anonymous: state 0 0", "anonymous: state 0 0",
                   "anonymous: call |5551234|4|3.1 kHz audio", "anonymous: state 0 1",
                   "anonymous: reset"}},
-        // One countdown per component and the first owned call: the second call restarts the
-        // countdown, whose end leaves the first call; the second then rings on unanswered
-        // while the first is still listed, and refusing it later still works.
-        Scenario{"TwoOverlappingCalls",
-                 5,
+        // Each call counts its own ring time down and is left to others at its end; the
+        // line is idle and reset once both have gone.
+        Scenario{
+            "TwoOverlappingCallsEachLeftAfterItsOwnRingTime",
+            3,
+            false,
+            {"offer", "tick", "offer2", "tick", "tick", "tick", "tick"},
+            {"offer: ALERT_REQ c1", "offer2: ALERT_REQ c2", "tick: CONNECT_RESP 1 c1",
+             "tick: DISCONNECT_RESP c1", "tick: CONNECT_RESP 1 c2", "tick: DISCONNECT_RESP c2"},
+            {"offer: state 1 0", "offer: call 0301234567|5551234|1|speech", "offer2: state 1 0",
+             "offer2: call 0207654321|5559876|16|telephony", "tick: state 1 0", "tick: state 1 0",
+             "tick: state 0 0", "tick: state 0 1", "tick: reset"}},
+        // The refusal goes to the caller last announced; the first rings on its own time.
+        Scenario{
+            "RejectWhileTwoRingRefusesTheLastAnnounced",
+            3,
+            false,
+            {"offer", "tick", "offer2", "reject", "tick", "tick", "reject"},
+            Prefixed("reject", kRefusingRoadC2,
+                     {"offer: ALERT_REQ c1", "offer2: ALERT_REQ c2", "reject: CONNECT_RESP 0 c2"},
+                     {"tick: CONNECT_RESP 1 c1", "tick: DISCONNECT_RESP c1"}),
+            {"offer: state 1 0", "offer: call 0301234567|5551234|1|speech", "offer2: state 1 0",
+             "offer2: call 0207654321|5559876|16|telephony", "reject: state 1 0",
+             "reject: state 1 0", "reject: state 1 0", "tick: state 0 0", "tick: state 0 1",
+             "tick: reset"}},
+        Scenario{"TwoCallsBackToBackWithoutRingTimeAreBothIgnored",
+                 0,
                  false,
-                 {"offer", "offer2", "tick", "tick", "tick", "tick", "tick", "tick", "hangup"},
-                 {"offer: ALERT_REQ c1", "offer2: ALERT_REQ c2", "tick: CONNECT_RESP 1 c1",
-                  "tick: DISCONNECT_RESP c1", "hangup: DISCONNECT_RESP c2"},
+                 {"offers"},
+                 {"offers: CONNECT_RESP 1 c1", "offers: CONNECT_RESP 1 c2",
+                  "offers: DISCONNECT_RESP c1", "offers: DISCONNECT_RESP c2"},
+                 {"offers: state 0 0", "offers: state 0 0",
+                  "offers: call 0301234567|5551234|1|speech", "offers: state 0 0",
+                  "offers: state 0 0", "offers: call 0207654321|5559876|16|telephony",
+                  "offers: state 0 1", "offers: state 0 1", "offers: reset"}},
+        // The first caller hangs up: only its countdown stops.
+        Scenario{"FirstOfTwoHangsUpTheOtherKeepsItsCountdown",
+                 3,
+                 false,
+                 {"offer", "offer2", "tick", "hangup-first", "tick", "tick", "reject"},
+                 {"offer: ALERT_REQ c1", "offer2: ALERT_REQ c2", "hangup-first: DISCONNECT_RESP c1",
+                  "tick: CONNECT_RESP 1 c2", "tick: DISCONNECT_RESP c2"},
                  {"offer: state 1 0", "offer: call 0301234567|5551234|1|speech",
                   "offer2: state 1 0", "offer2: call 0207654321|5559876|16|telephony",
-                  "tick: state 0 0", "tick: state 0 1", "hangup: state 0 1", "hangup: reset"}}),
+                  "hangup-first: state 1 0", "tick: state 0 0", "tick: state 0 1", "tick: reset"}},
+        Scenario{
+            "NoDisturbModeTakesEachOfTwoCalls",
+            3,
+            true,
+            {"offers", "tick"},
+            {"offers: CONNECT_RESP 0 c1", "offers: CONNECT_RESP 0 c2",
+             "offers: CONNECT_ACTIVE_RESP c1", "offers: CONNECT_ACTIVE_RESP c2",
+             "offers: CONNECT_B3_RESP 2 c1", "offers: DISCONNECT_REQ c1",
+             "offers: CONNECT_B3_RESP 2 c2", "offers: DISCONNECT_REQ c2",
+             "offers: DISCONNECT_B3_RESP c1", "offers: DISCONNECT_B3_RESP c2",
+             "offers: DISCONNECT_RESP c1", "offers: DISCONNECT_RESP c2"},
+            {"offers: state 0 0", "offers: state 0 0", "offers: call 0301234567|5551234|1|speech",
+             "offers: state 0 0", "offers: state 0 0",
+             "offers: call 0207654321|5559876|16|telephony", "offers: state 0 0",
+             "offers: state 0 0", "offers: state 0 1", "offers: state 0 1", "offers: reset"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MonitorTest, RejectAfterTheCountdownLetTheCallGoAnswersItOnce) {
@@ -266,7 +342,7 @@ TEST_F(MonitorTest, RejectAfterTheCountdownLetTheCallGoAnswersItOnce) {
     ASSERT_EQ(line_.Offer("0301234567"), 1);
     Pump();
     const std::size_t mark = line_.Mark();
-    timer_->Tick();
+    Tick();
     // The CONNECT_RESP is out, the call still listed in state 1 until the line answers.
     monitor_->RejectCall();
     EXPECT_EQ(PutsFrom(mark), std::vector<std::string>{"CONNECT_RESP 1 c1"});

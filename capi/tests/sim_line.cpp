@@ -30,6 +30,7 @@ SimLine::SimLine() {
     reset_ = Bind<capisim_reset_fn>("capisim_reset");
     offer_ = Bind<capisim_offer_call_fn>("capisim_offer_call");
     hangup_ = Bind<capisim_event_fn>("capisim_hangup");
+    hangupEarliest_ = Bind<capisim_event_fn>("capisim_hangup_earliest");
     answerElsewhere_ = Bind<capisim_event_fn>("capisim_answer_elsewhere");
     count_ = Bind<capisim_count_fn>("capisim_transcript_count");
     entry_ = Bind<capisim_entry_fn>("capisim_transcript_entry");
@@ -52,6 +53,10 @@ int SimLine::Offer(const char* calling, const char* called, unsigned cip) {
 
 int SimLine::Hangup() {
     return hangup_();
+}
+
+int SimLine::HangupEarliest() {
+    return hangupEarliest_();
 }
 
 int SimLine::AnswerElsewhere() {

@@ -29,6 +29,7 @@ class SimLine {
     void Reset();
     int Offer(const char* calling, const char* called = "5551234", unsigned cip = 1);
     int Hangup();
+    int HangupEarliest();
     int AnswerElsewhere();
 
     std::vector<LineEntry> Transcript() const;
@@ -48,6 +49,7 @@ class SimLine {
     capisim_reset_fn* reset_ = nullptr;
     capisim_offer_call_fn* offer_ = nullptr;
     capisim_event_fn* hangup_ = nullptr;
+    capisim_event_fn* hangupEarliest_ = nullptr;
     capisim_event_fn* answerElsewhere_ = nullptr;
     capisim_count_fn* count_ = nullptr;
     capisim_entry_fn* entry_ = nullptr;

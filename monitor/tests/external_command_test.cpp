@@ -185,17 +185,22 @@ TEST_F(StartingCommands, LanTelHostDefaultIsOneArgument) {
 }
 
 TEST_F(StartingCommands, SettingsSaveTellsTheLanHost) {
-    folder.InstallProbe("Lan Tel/lantelhost");
-    Instellingen s;
-    s.lantelefoondir = folder.Dir() + "Lan Tel/";
-    s.lantelefoonuitvoeren = true;
-    bool changed = true;
-    rtl::TIniFile ini(folder.Dir() + "belvo.ini");
-    SaveInstellingen(ini, s, 20, changed, [](const std::string& line) { starthet2(line); });
-    const auto args = folder.WaitForArgs();
-    ASSERT_TRUE(args);
-    EXPECT_EQ(*args, Args{"%nieuw"});
-    EXPECT_FALSE(changed);
+    // The host is found in its folder, blanks, quotes and backslashes included.
+    for (const std::string sub : {"Lan Tel/", "Lan \"Tel\" \\\"x\\/"}) {
+        folder.InstallProbe(sub + "lantelhost");
+        Instellingen s;
+        s.lantelefoondir = folder.Dir() + sub;
+        s.lantelefoonuitvoeren = true;
+        bool changed = true;
+        rtl::TIniFile ini(folder.Dir() + "belvo.ini");
+        SaveInstellingen(ini, s, 20, changed,
+                         [](const std::string& line) { StartArgumentLine(line); });
+        const auto args = folder.WaitForArgs();
+        ASSERT_TRUE(args) << sub;
+        EXPECT_EQ(*args, Args{"%nieuw"}) << sub;
+        EXPECT_FALSE(changed);
+        EXPECT_TRUE(dialogs.shown().empty()) << sub;
+    }
 }
 
 TEST_F(StartingCommands, MissingProgramGivesTheMessageWithoutHoldingUp) {

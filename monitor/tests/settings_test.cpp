@@ -5,8 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/os/command_line.h"
 #include "platform/rtl/program_folder.h"
 #include "platform/rtl/tests/temp_dir.h"
+#include "platform/rtl/text_encoding.h"
 
 namespace monitor {
 namespace {
@@ -131,6 +133,60 @@ TEST(Settings, LoadingReadsTheFileAsTheRulesSay) {
     for (const auto& c : cases) {
         TempDir dir;
         EXPECT_TRUE(c.holds(LoadFrom(dir, c.file))) << c.what;
+    }
+}
+
+// Hand edits and files from the old program hold UTF-8 and Windows-1252 lines side by side.
+TEST(Settings, MixedEncodingsAreReadLineByLineAndSavedAsUtf8) {
+    struct Case {
+        const char* what;
+        std::string file;
+        std::string naam0, naam1, other;  // other: [x] k, read through the same file
+        std::vector<std::string> savedLines;
+    };
+    const Case cases[] = {
+        {"a UTF-8 name beside a Windows-1252 line",
+         "[msn0]\r\nnaam=W\xC3\xABreld\r\n[x]\r\nk=Caf\xE9\r\n",
+         "W\xC3\xABreld",
+         "",
+         "Caf\xC3\xA9",
+         {"\r\nnaam=W\xC3\xABreld\r\n", "[x]\r\nk=Caf\xC3\xA9\r\n"}},
+        {"a long UTF-8 name cut by characters beside Windows-1252",
+         "[msn0]\r\nnaam=Zo\xC3\xABtermeer kantoor\r\n[msn1]\r\nnaam=Caf\xE9\xC0Lagarde "
+         "du Nord\r\n",
+         "Zo\xC3\xABtermeer kant",
+         "Caf\xC3\xA9\xC3\x80Lagarde du",
+         "",
+         {"\r\nnaam=Zo\xC3\xABtermeer kant\r\n", "\r\nnaam=Caf\xC3\xA9\xC3\x80Lagarde du\r\n"}},
+        {"an all Windows-1252 file from the old program",
+         "[msn0]\r\nnaam=Zo\xEBtermeer kantoor\r\n[msn1]\r\nnaam=Caf\xE9\r\n[x]\r\nk=\xFF\x80\r\n",
+         "Zo\xC3\xABtermeer kant",
+         "Caf\xC3\xA9",
+         "\xC3\xBF\xE2\x82\xAC",
+         {"[x]\r\nk=\xC3\xBF\xE2\x82\xAC\r\n"}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        dir.Write("belvo.ini", c.file);
+        rtl::TIniFile ini(dir.File("belvo.ini"));
+        const Instellingen loaded = LaadInstellingen(ini, kProg);
+        EXPECT_EQ(loaded.msninstellingen[0].naam, c.naam0) << c.what;
+        EXPECT_EQ(loaded.msninstellingen[1].naam, c.naam1) << c.what;
+        EXPECT_EQ(ini.ReadString("x", "k", ""), c.other) << c.what;
+
+        // The user changes one thing; every other value comes back as it was read.
+        Instellingen changed = loaded;
+        changed.msninstellingen[5].naam = "Thuis";
+        bool gewijzigd = false;
+        SaveInstellingen(ini, changed, 0, gewijzigd, [](const std::string&) {});
+        rtl::TIniFile again(dir.File("belvo.ini"));
+        EXPECT_EQ(LaadInstellingen(again, kProg), changed) << c.what;
+        EXPECT_EQ(again.ReadString("x", "k", ""), c.other) << c.what;
+        const std::string saved = dir.Read("belvo.ini");
+        EXPECT_TRUE(rtl::IsValidUtf8(saved)) << c.what;
+        for (const std::string& line : c.savedLines) {
+            EXPECT_NE(saved.find(line), std::string::npos) << c.what << ": " << line;
+        }
     }
 }
 
@@ -273,6 +329,10 @@ TEST(Settings, SaveTellsTheLanHostWhenTheNumbersChanged) {
     const Case cases[] = {
         {true, "/opt/lan/", true, {"/opt/lan/lantelhost.exe %nieuw"}},
         {true, "/opt/lan x/", true, {"\"/opt/lan x/lantelhost.exe\" %nieuw"}},
+        {true, "/opt/lan\"x/", true, {"\"/opt/lan\\\"x/lantelhost.exe\" %nieuw"}},
+        {true, "/opt/a\\\"b c\\/", true, {"\"/opt/a\\\\\\\"b c\\/lantelhost.exe\" %nieuw"}},
+        {true, "/opt/lan\\", true, {"/opt/lan\\lantelhost.exe %nieuw"}},
+        {true, "/opt/\"a b\"\t/", true, {"\"/opt/\\\"a b\\\"\t/lantelhost.exe\" %nieuw"}},
         {false, "/opt/lan/", true, {}},
         {true, "?", true, {}},
         {true, "/opt/lan/", false, {}},
@@ -293,6 +353,12 @@ TEST(Settings, SaveTellsTheLanHostWhenTheNumbersChanged) {
             EXPECT_EQ(ini.ReadString("lantelefoon", "dir", ""), c.dir);
         });
         EXPECT_EQ(started, c.started) << c.dir;
+        if (!started.empty()) {
+            // What the host is started with: its path exactly and the one argument.
+            EXPECT_EQ(os::SplitArguments(started.front()),
+                      (std::vector<std::string>{c.dir + "lantelhost.exe", "%nieuw"}))
+                << c.dir;
+        }
         EXPECT_EQ(gewijzigd, c.gewijzigd && c.started.empty()) << c.dir;
         if (!started.empty()) {
             EXPECT_FALSE(outlook_written_before_start);

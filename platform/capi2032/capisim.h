@@ -56,6 +56,7 @@ int capisim_offer_call(const capisim_call_offer* offer);
 // Network events on the latest call; each returns the number of application connections it
 // cleared, or CAPISIM_NO_CALL.
 int capisim_hangup(void);            // the caller hangs up
+int capisim_hangup_earliest(void);   // the caller of the earliest call still on the line hangs up
 int capisim_answer_elsewhere(void);  // another terminal on the bus answers
 int capisim_taken_by_other_application(void);
 int capisim_network_gives_up(void);

@@ -17,7 +17,7 @@ constexpr const char* kUsage =
     "usage: capisim call <calling> <called> [--cip N] [--no-number]\n"
     "       capisim hangup | elsewhere | transcript | status\n"
     "The line listens while a program has an application registered; the socket is\n"
-    "$CAPISIM_SOCKET, else capisim.sock in $XDG_RUNTIME_DIR or /tmp/capisim-<uid>.\n";
+    "$CAPISIM_SOCKET, else capisim.sock in $XDG_RUNTIME_DIR or ${TMPDIR:-/tmp}/capisim-<uid>.\n";
 
 bool Sendable(const char* arg) {
     if (*arg == '\0') {

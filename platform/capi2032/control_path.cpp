@@ -33,7 +33,11 @@ ControlPath ControlSocketPath(bool create) {
     if (std::string runtime = Env("XDG_RUNTIME_DIR"); !runtime.empty()) {
         return Checked(runtime + "/capisim.sock");
     }
-    const std::string folder = "/tmp/capisim-" + std::to_string(getuid());
+    std::string tmp = Env("TMPDIR");
+    if (tmp.empty()) {
+        tmp = "/tmp";
+    }
+    const std::string folder = tmp + "/capisim-" + std::to_string(getuid());
     if (create && mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
         return {"", folder + ": " + std::strerror(errno)};
     }
@@ -41,7 +45,8 @@ ControlPath ControlSocketPath(bool create) {
     if (lstat(folder.c_str(), &st) != 0) {
         return {"", folder + ": " + std::strerror(errno)};
     }
-    // Someone else's folder in /tmp could hand our commands to a line of theirs.
+    // Someone else's folder in a shared temporary folder could hand our commands to a line of
+    // theirs.
     if (!S_ISDIR(st.st_mode) || st.st_uid != getuid() || (st.st_mode & 0777) != 0700) {
         return {"", folder + " is not a folder of this user with mode 0700"};
     }

@@ -134,6 +134,10 @@ CAPISIM_EXPORT int capisim_hangup(void) {
     return Line::Instance().Network(capisim::NetworkEvent::kCallerHangsUp);
 }
 
+CAPISIM_EXPORT int capisim_hangup_earliest(void) {
+    return Line::Instance().Network(capisim::NetworkEvent::kCallerHangsUp, true);
+}
+
 CAPISIM_EXPORT int capisim_answer_elsewhere(void) {
     return Line::Instance().Network(capisim::NetworkEvent::kAnsweredElsewhere);
 }

@@ -692,11 +692,18 @@ int Line::Offer(const CallOffer& offer) {
     return reached;
 }
 
-int Line::Network(NetworkEvent event) {
+int Line::Network(NetworkEvent event, bool earliest) {
     std::lock_guard lock(mutex_);
-    auto call =
-        std::find_if(calls_.rbegin(), calls_.rend(), [](const Call& c) { return !c.ended; });
-    if (call == calls_.rend()) {
+    const auto onLine = [](const Call& c) { return !c.ended; };
+    Call* call = nullptr;
+    if (earliest) {
+        const auto it = std::find_if(calls_.begin(), calls_.end(), onLine);
+        call = it == calls_.end() ? nullptr : &*it;
+    } else {
+        const auto it = std::find_if(calls_.rbegin(), calls_.rend(), onLine);
+        call = it == calls_.rend() ? nullptr : &*it;
+    }
+    if (call == nullptr) {
         return -1;
     }
     if (event != NetworkEvent::kCallerHangsUp && call->answered) {

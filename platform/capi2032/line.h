@@ -75,7 +75,8 @@ class Line {
 
     // Network side; results as the capisim_ functions give them.
     int Offer(const CallOffer& offer);
-    int Network(NetworkEvent event);
+    // On the latest call still on the line, or on the earliest.
+    int Network(NetworkEvent event, bool earliest = false);
 
     std::vector<TranscriptEntry> Transcript() const;
     std::vector<TranscriptEntry> Unanswered() const;

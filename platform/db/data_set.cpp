@@ -838,15 +838,19 @@ bool TDataSet::ReadRecordAt(const TBookmark& bookmark, const std::function<void(
     if (GetRecord(buffer, gmCurrent, false) != grOK) {
         return false;
     }
-    PeekScope scope(peeking_, buffer);
-    const TDataSetState old = SetTempState(dsBrowse);
-    try {
-        read();
-    } catch (...) {
+    {
+        PeekScope scope(peeking_, buffer);
+        const TDataSetState old = SetTempState(dsBrowse);
+        try {
+            read();
+        } catch (...) {
+            RestoreState(old);
+            RestoreCursorAfterPeek();
+            throw;
+        }
         RestoreState(old);
-        throw;
     }
-    RestoreState(old);
+    RestoreCursorAfterPeek();
     return true;
 }
 
@@ -856,21 +860,75 @@ int TDataSet::ScanRecords(const std::function<bool()>& visit) {
     CursorPosChanged();
     InternalFirst();
     int count = 0;
-    PeekScope scope(peeking_, buffer);
-    const TDataSetState old = SetTempState(dsBrowse);
-    try {
-        while (GetRecord(buffer, gmNext, true) == grOK) {
-            ++count;
-            if (!visit()) {
-                break;
+    {
+        PeekScope scope(peeking_, buffer);
+        const TDataSetState old = SetTempState(dsBrowse);
+        try {
+            while (GetRecord(buffer, gmNext, true) == grOK) {
+                ++count;
+                if (!visit()) {
+                    break;
+                }
             }
+        } catch (...) {
+            RestoreState(old);
+            RestoreCursorAfterPeek();
+            throw;
         }
-    } catch (...) {
         RestoreState(old);
-        throw;
     }
-    RestoreState(old);
+    RestoreCursorAfterPeek();
     return count;
+}
+
+int TDataSet::ReadRowsFrom(const TBookmark& start, int first, int count,
+                           const std::function<void(int row)>& visit) {
+    CheckActive();
+    if (start.empty() || count <= 0) {
+        return 0;
+    }
+    char* buffer = PeekBuffer();
+    CursorPosChanged();
+    InternalGotoBookmark(start.data());
+    int visited = 0;
+    {
+        PeekScope scope(peeking_, buffer);
+        const TDataSetState old = SetTempState(dsBrowse);
+        try {
+            TGetMode mode = gmCurrent;
+            while (visited < count && GetRecord(buffer, mode, true) == grOK) {
+                visit(first + visited);
+                ++visited;
+                mode = gmNext;
+            }
+        } catch (...) {
+            RestoreState(old);
+            RestoreCursorAfterPeek();
+            throw;
+        }
+        RestoreState(old);
+    }
+    RestoreCursorAfterPeek();
+    return visited;
+}
+
+void TDataSet::RestoreCursorAfterPeek() {
+    if (!InEditModes(state_) || buffers_.empty()) {
+        return;
+    }
+    char* active = buffers_[static_cast<std::size_t>(active_record_)];
+    switch (GetBookmarkFlag(active)) {
+        case bfEOF:
+            InternalLast();
+            break;
+        case bfBOF:
+            InternalFirst();
+            break;
+        default:
+            InternalSetToRecord(active);
+            break;
+    }
+    current_record_ = active_record_;
 }
 
 // Fields

@@ -129,6 +129,21 @@ class TDataSet : public TComponent {
     // read the visited record; visit answers false to stop. Returns the records visited.
     int ScanRecords(const std::function<bool()>& visit);
 
+    // The rows a grid shows: the records navigation visits in the current order (filter,
+    // range, hidden deleted records), numbered from 0. None of these moves the active
+    // record, changes the state, Bof, Eof or the ring, or fires scroll events; a pending
+    // edit stays as it is. The defaults walk the records; descendants may answer faster.
+    virtual int RowCount();
+    // Empty when there is no such row.
+    virtual TBookmark BookmarkAt(int row);
+    // -1 when the record is not among the rows.
+    virtual int RowOf(const TBookmark& bookmark);
+    // Visits the rows first..first+count-1 in order; fields and GetBookmark read the
+    // visited row. Returns the rows visited.
+    virtual int ReadRows(int first, int count, const std::function<void(int row)>& visit);
+    // While inserting, the row at which the new record shows; -1 otherwise.
+    int InsertRow();
+
     // Tells the data sources; a field change also marks the record modified and runs the
     // field's OnChange. Public for the blob streams, which report their writes.
     virtual void DataEvent(TDataEvent event, const TDataEventInfo& info = {});
@@ -210,6 +225,10 @@ class TDataSet : public TComponent {
     }
     void DoBeforeScroll() { Fire(BeforeScroll); }
     void DoAfterScroll() { Fire(AfterScroll); }
+    // Positions on the bookmark's record and visits it and up to count-1 rows after it,
+    // numbering them from first: one positioning, then one read per row.
+    int ReadRowsFrom(const TBookmark& start, int first, int count,
+                     const std::function<void(int row)>& visit);
     // True while ReadRecordAt or ScanRecords lends ActiveBuffer() a record off the ring.
     bool Peeking() const { return peeking_ != nullptr; }
     char* ActiveBuffer() const;
@@ -257,6 +276,9 @@ class TDataSet : public TComponent {
     void RemoveDataSource(TDataSource* source);
     bool SetFound(bool value) { return found_ = value; }
     char* PeekBuffer();
+    // After a reader moved the cursor: a pending edit or insert needs it back where the
+    // active record stands, since posting writes at the cursor.
+    void RestoreCursorAfterPeek();
 
     TDataSetState state_ = dsInactive;
     bool modified_ = false;

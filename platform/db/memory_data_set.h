@@ -20,8 +20,6 @@ class TMemoryDataSet : public TDataSet {
 
     bool ReadOnly() const { return read_only_; }
     void SetReadOnly(bool value);
-    // Rows held, filter or not.
-    int RowCount() const { return static_cast<int>(rows_.size()); }
 
     bool BookmarkValid(const TBookmark& bookmark) override;
     int CompareBookmarks(const TBookmark& first, const TBookmark& second) override;

@@ -80,10 +80,12 @@ class Document {
         if (content.substr(0, 3) == "\xEF\xBB\xBF") {
             content.remove_prefix(3);
         }
+        // Hand edits and files carried over from the old program mix both encodings, so each
+        // line is decoded on its own; line ends are the same bytes in both.
         TStringList split;
-        split.SetText(IsValidUtf8(content) ? std::string(content) : Cp1252ToUtf8(content));
+        split.SetText(content);
         for (const auto& text : split.Items()) {
-            lines_.push_back(Classify(text));
+            lines_.push_back(Classify(IsValidUtf8(text) ? text : Cp1252ToUtf8(text)));
         }
     }
 

@@ -108,6 +108,9 @@ void AreaView::Select(int order) {
 
 int AreaView::Add(std::unique_ptr<IndexOrder> order) {
     const int open = FindOpen(order->Path());
+    if (const auto seen = order->LastBuildDeleted()) {
+        NoteDeleted(seen->deleted, seen->records);
+    }
     if (open != 0) {
         orders_[static_cast<std::size_t>(open - 1)] = std::move(order);
         Select(open);
@@ -174,6 +177,9 @@ void AreaView::Reindex() {
     }
     const std::vector<IndexOrder*> all = All();
     IndexOrder::Rebuild(area_.Table(), all);
+    if (const auto seen = all.front()->LastBuildDeleted()) {
+        NoteDeleted(seen->deleted, seen->records);
+    }
     for (IndexOrder* o : all) {
         o->Save();
     }
@@ -306,10 +312,118 @@ void AreaView::ForEachVisible(
     }
 }
 
+void AreaView::NoteDeleted(uint32_t deleted, uint32_t records) {
+    deleted_ = deleted;
+    deletedFor_ = records;
+}
+
+bool AreaView::NothingHidden() {
+    if (filter_) {
+        return false;
+    }
+    if (const IndexOrder* order = Order(0); order != nullptr && order->HasScope()) {
+        return false;
+    }
+    if (!settings_.hideDeleted) {
+        return true;
+    }
+    return deletedFor_ && *deletedFor_ == area_.Table().RecordCount() && deleted_ == 0;
+}
+
+const std::vector<uint32_t>& AreaView::VisibleList() {
+    const CountKey key = CurrentCountKey();
+    if (listKey_ && *listKey_ == key) {
+        return visible_;
+    }
+    DbfTable& table = area_.Table();
+    const uint32_t records = table.RecordCount();
+    const auto length = static_cast<std::size_t>(table.RecordLength());
+    // One pass in file order marks the visible records; the order then lists them.
+    std::vector<char> visible(static_cast<std::size_t>(records) + 1, 0);
+    uint32_t deleted = 0;
+    const uint32_t block = std::max<uint32_t>(1, kBlockBytes / static_cast<uint32_t>(length));
+    std::vector<char> buffer(static_cast<std::size_t>(block) * length);
+    for (uint32_t first = 1; first <= records; first += block) {
+        const uint32_t k = std::min(block, records - first + 1);
+        table.ReadRecords(first, k, buffer.data());
+        for (uint32_t j = 0; j < k; ++j) {
+            const char* record = buffer.data() + j * length;
+            if (record[0] == '*') {
+                ++deleted;
+            }
+            visible[first + j] = area_.IsVisibleRecord(first + j, record) ? 1 : 0;
+        }
+    }
+    NoteDeleted(deleted, records);
+    visible_.clear();
+    if (IndexOrder* order = Order(0)) {
+        order->ForEachInScope([&](uint32_t recno) {
+            if (recno <= records && visible[recno] != 0) {
+                visible_.push_back(recno);
+            }
+        });
+    } else {
+        for (uint32_t recno = 1; recno <= records; ++recno) {
+            if (visible[recno] != 0) {
+                visible_.push_back(recno);
+            }
+        }
+    }
+    listKey_ = CurrentCountKey();
+    countKey_ = listKey_;
+    count_ = static_cast<uint32_t>(visible_.size());
+    return visible_;
+}
+
+uint32_t AreaView::RecNoAt(uint32_t position) {
+    if (position == 0) {
+        return 0;
+    }
+    if (NothingHidden()) {
+        if (IndexOrder* order = Order(0)) {
+            return order->RecNoAt(position - 1);
+        }
+        return position <= area_.Table().RecordCount() ? position : 0;
+    }
+    const std::vector<uint32_t>& list = VisibleList();
+    return position <= list.size() ? list[position - 1] : 0;
+}
+
+uint32_t AreaView::PositionOf(uint32_t recno) {
+    if (recno == 0) {
+        return 0;
+    }
+    if (NothingHidden()) {
+        if (IndexOrder* order = Order(0)) {
+            const auto p = order->EntryPositionOf(recno);
+            return p ? static_cast<uint32_t>(*p + 1) : 0;
+        }
+        return recno <= area_.Table().RecordCount() ? recno : 0;
+    }
+    const std::vector<uint32_t>& list = VisibleList();
+    if (const IndexOrder* order = Order(0); order == nullptr) {
+        // Natural order: the list is sorted.
+        const auto at = std::lower_bound(list.begin(), list.end(), recno);
+        return at != list.end() && *at == recno ? static_cast<uint32_t>(at - list.begin() + 1) : 0;
+    }
+    const auto at = std::find(list.begin(), list.end(), recno);
+    return at != list.end() ? static_cast<uint32_t>(at - list.begin() + 1) : 0;
+}
+
 uint32_t AreaView::Count() {
     const CountKey key = CurrentCountKey();
     if (countKey_ && *countKey_ == key) {
         return count_;
+    }
+    if (NothingHidden()) {
+        const IndexOrder* order = Order(0);
+        count_ =
+            order != nullptr ? static_cast<uint32_t>(order->Size()) : area_.Table().RecordCount();
+        countKey_ = key;
+        return count_;
+    }
+    if (filter_ || settings_.hideDeleted) {
+        return static_cast<uint32_t>(VisibleList().size());
     }
     DbfTable& table = area_.Table();
     const uint32_t records = table.RecordCount();
@@ -353,6 +467,26 @@ uint32_t AreaView::Count() {
 
 void AreaView::RecordWritten(uint32_t recno, const char* before, const char* after) {
     ++g_writes;
+    if (deletedFor_) {
+        const bool was = before != nullptr && before[0] == '*';
+        const bool is = after != nullptr && after[0] == '*';
+        if (before == nullptr && recno != *deletedFor_ + 1) {
+            deletedFor_.reset();  // records from elsewhere came between
+        } else {
+            if (before == nullptr) {
+                deletedFor_ = recno;
+            }
+            if (is && !was) {
+                ++deleted_;
+            } else if (was && !is) {
+                if (deleted_ == 0) {
+                    deletedFor_.reset();
+                } else {
+                    --deleted_;
+                }
+            }
+        }
+    }
     for (auto& o : orders_) {
         o->RecordWritten(recno, before, after);
     }
@@ -360,6 +494,8 @@ void AreaView::RecordWritten(uint32_t recno, const char* before, const char* aft
 
 void AreaView::TableRebuilt() {
     ++g_writes;
+    // Pack and zap leave no deleted record.
+    NoteDeleted(0, area_.Table().RecordCount());
     if (!orders_.empty()) {
         IndexOrder::Rebuild(area_.Table(), All());
     }

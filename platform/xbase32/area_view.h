@@ -58,6 +58,11 @@ class AreaView final : public RecordWriteObserver {
     // Records that navigation visits, counted without moving the cursor; kept until something
     // changes.
     uint32_t Count();
+    // The record at a 1-based position among those records in the current order (0 past the
+    // end), and a record's position among them (0 when navigation would not visit it). Neither
+    // moves the cursor. While nothing can hide a record they come from the order alone.
+    uint32_t RecNoAt(uint32_t position);
+    uint32_t PositionOf(uint32_t recno);
     // Visits those records in the current order, without moving the cursor.
     void ForEachVisible(const std::function<void(uint32_t recno, const char* record)>& visit);
 
@@ -79,6 +84,11 @@ class AreaView final : public RecordWriteObserver {
         bool operator==(const CountKey& o) const;
     };
     bool FilterPasses(uint32_t recno, const char* record) const;
+    // True while no filter, scope or hidden deleted record can hide a record.
+    bool NothingHidden();
+    // The visible records in order, made by one block pass and kept under the count's key.
+    const std::vector<uint32_t>& VisibleList();
+    void NoteDeleted(uint32_t deleted, uint32_t records);
     int FindOpen(const std::string& path) const;
     int Add(std::unique_ptr<IndexOrder> order);
     void Select(int order);
@@ -94,6 +104,11 @@ class AreaView final : public RecordWriteObserver {
     uint64_t shape_ = 0;  // counts changes of order, scope, filter and entries
     std::optional<CountKey> countKey_;
     uint32_t count_ = 0;
+    std::optional<CountKey> listKey_;
+    std::vector<uint32_t> visible_;
+    // Deleted records among the first deletedFor_ records, when known.
+    uint32_t deleted_ = 0;
+    std::optional<uint32_t> deletedFor_;
 };
 
 }  // namespace xb

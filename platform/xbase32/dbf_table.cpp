@@ -1,5 +1,7 @@
 #include "platform/xbase32/dbf_table.h"
 
+#include <atomic>
+
 #include <fcntl.h>
 
 #include <cctype>
@@ -62,6 +64,11 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode)
     if (t->header_.HasMemo()) {
         const std::string memo = FindFileIgnoringCase(MemoPathFor(found));
         if (memo.empty()) {
+            // Other tools write dBase III memos beside such a table; say why it is not read.
+            if (!FindFileIgnoringCase(ReplaceExtension(found, ".dbt")).empty()) {
+                throw Error("memo file of " + found +
+                            " is a dBase III memo file (.dbt), which this engine does not read");
+            }
             throw Error("memo file of " + found + " is missing");
         }
         t->memo_ = std::make_unique<MemoFile>(MemoFile::Open(memo, t->Writable()));
@@ -90,12 +97,21 @@ uint32_t DbfTable::RecordCount() {
     return count_;
 }
 
+namespace {
+std::atomic<uint64_t> g_recordsRead{0};
+}  // namespace
+
+uint64_t DbfTable::RecordsRead() {
+    return g_recordsRead.load(std::memory_order_relaxed);
+}
+
 void DbfTable::ReadRecords(uint32_t first, uint32_t n, char* buffer) const {
     if (first < 1 || n > count_ || first > count_ - n + 1) {
         throw Error("record " + std::to_string(first) + " does not exist");
     }
     const uint64_t at = header_.headerLength + static_cast<uint64_t>(first - 1) * RecordLength();
     dbf_.ReadExact(at, buffer, static_cast<size_t>(n) * static_cast<size_t>(RecordLength()));
+    g_recordsRead.fetch_add(n, std::memory_order_relaxed);
 }
 
 void DbfTable::StampOnce() {

@@ -43,6 +43,8 @@ class DbfTable {
 
     void ReadRecord(uint32_t recno, char* buffer) const { ReadRecords(recno, 1, buffer); }
     void ReadRecords(uint32_t first, uint32_t n, char* buffer) const;
+    // Records read from table files by this process, for measuring what a view costs.
+    static uint64_t RecordsRead();
     void WriteRecord(uint32_t recno, const char* buffer);
 
     // Appends under the header lock and leaves the new record locked in shared use.

@@ -132,6 +132,8 @@ intptr_t Engine::SysProp(int32_t code, intptr_t value) {
             return 0;  // every field is read from its raw bytes
         case kPropOneTagPerFile:
             return 1;
+        case kPropRecordsRead:
+            return static_cast<intptr_t>(DbfTable::RecordsRead());
         case kPropGetSoftSeek:
             return settings_.softSeek ? 1 : 0;
         case kPropSetSoftSeek:

@@ -70,7 +70,8 @@ enum SysPropCode : int32_t {
     kPropRecordBuffer = 65000,
     kPropAreaInUse = 65002,
     kPropOneTagPerFile = 65006,
-    kPropFieldTextForm = 65012
+    kPropFieldTextForm = 65012,
+    kPropRecordsRead = 65100  // records read from table files so far (read only)
 };
 
 }  // namespace xb

@@ -268,6 +268,20 @@ int32_t sx_OrderRecNo(void) {
     return Guard<int32_t>(0, [] { return static_cast<int32_t>(View().OrderRecNo()); });
 }
 
+int32_t sx_RecNoAtPosition(int32_t position) {
+    return Guard<int32_t>(0, [&] {
+        return position < 1 ? 0
+                            : static_cast<int32_t>(View().RecNoAt(static_cast<uint32_t>(position)));
+    });
+}
+
+int32_t sx_PositionOfRecNo(int32_t recno) {
+    return Guard<int32_t>(0, [&] {
+        return recno < 1 ? 0
+                         : static_cast<int32_t>(View().PositionOf(static_cast<uint32_t>(recno)));
+    });
+}
+
 sx_bool sx_Bof(void) {
     return Guard<sx_bool>(1, [] { return Cur().Bof() ? 1 : 0; });
 }

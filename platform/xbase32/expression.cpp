@@ -664,7 +664,8 @@ class Parser {
             }
             case Op::Str: {
                 need(0, ValueType::Numeric);
-                int width = 10;
+                // A bare field is shown as it is stored: its own width and decimals.
+                int width = count == 1 && args[0]->op == Op::Field ? args[0]->field.width : 10;
                 if (count >= 2) {
                     need(1, ValueType::Numeric);
                     if (const auto length = ConstInt(*args[1])) {
@@ -973,6 +974,10 @@ Value Eval(const Node& n, const Ctx& ctx) {
             const double value = arg(0).number;
             int length = 10;
             int decimals = 0;
+            if (n.args.size() == 1 && n.args[0]->op == Op::Field) {
+                length = n.args[0]->field.width;
+                decimals = n.args[0]->field.decimals;
+            }
             if (n.args.size() >= 2) {
                 length = ClampInt(arg(1).number);
             }

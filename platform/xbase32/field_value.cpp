@@ -1,5 +1,6 @@
 #include "platform/xbase32/field_value.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <vector>
@@ -176,6 +177,36 @@ bool FormatNumber(double value, int width, int decimals, std::string* stored) {
     }
     *stored = std::string(b, static_cast<size_t>(n));
     return true;
+}
+
+std::optional<double> ParseNumberText(std::string_view text) {
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
+        ++i;
+    }
+    std::size_t digits = 0;
+    bool point = false;
+    for (std::size_t j = i; j < text.size(); ++j) {
+        if (text[j] >= '0' && text[j] <= '9') {
+            ++digits;
+        } else if (text[j] == '.' && !point) {
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0) {
+        return std::nullopt;
+    }
+    // Locale-free: a program's locale may use a decimal comma.
+    const char* begin = text.data() + (text[0] == '+' ? 1 : 0);
+    const char* end = text.data() + text.size();
+    double value = 0;
+    const auto [stop, error] = std::from_chars(begin, end, value, std::chars_format::fixed);
+    if (error != std::errc() || stop != end || !std::isfinite(value)) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 bool AlignNumberText(std::string_view text, int width, std::string* stored) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,10 @@ bool ParseDate(std::string_view text, const DateSettings& settings, std::string*
 
 // The value as a number field stores it; false when it does not fit the width.
 bool FormatNumber(double value, int width, int decimals, std::string* stored);
+
+// A plain decimal number ("-12.5", "+3", ".5"; no exponent, no blanks inside); nothing for
+// any other text.
+std::optional<double> ParseNumberText(std::string_view text);
 
 // A text right-aligned in a number field; false when it is longer than the width.
 bool AlignNumberText(std::string_view text, int width, std::string* stored);

@@ -135,12 +135,16 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
     }
     const uint32_t block = BlockRecords(table);
     std::vector<char> buffer(static_cast<std::size_t>(block) * length);
+    uint32_t deleted = 0;
     for (uint32_t first = 1; first <= count; first += block) {
         const uint32_t n = std::min(block, count - first + 1);
         table.ReadRecords(first, n, buffer.data());
         for (uint32_t j = 0; j < n; ++j) {
             const std::string_view record(buffer.data() + j * length, length);
             const uint32_t recno = first + j;
+            if (!record.empty() && record.front() == '*') {
+                ++deleted;
+            }
             for (std::size_t i = 0; i < orders.size(); ++i) {
                 IndexOrder& o = *orders[i];
                 if (!o.Included(recno, record)) {
@@ -160,6 +164,7 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
         o.index_.Build(keys[i], recnos[i]);
         std::string().swap(keys[i]);
         o.known_ = count;
+        o.lastBuild_ = DeletedSeen{deleted, count};
         o.Changed();
     }
 }
@@ -376,6 +381,29 @@ void IndexOrder::ForEachInScope(const std::function<void(uint32_t)>& visit) {
     for (std::size_t p = r.first; p < r.last; ++p) {
         visit(index_.At(p).recno);
     }
+}
+
+uint32_t IndexOrder::RecNoAt(std::size_t position) {
+    CatchUp();
+    return position < index_.Size() ? index_.At(position).recno : 0;
+}
+
+std::optional<std::size_t> IndexOrder::EntryPositionOf(uint32_t recno) {
+    CatchUp();
+    if (recno == 0 || recno > known_) {
+        return std::nullopt;
+    }
+    // The entries are in memory; a scan of their record numbers is cheaper than a read.
+    if (cursorVersion_ == version_ && cursorRecno_ == recno) {
+        return cursorPosition_;
+    }
+    const std::size_t size = index_.Size();
+    for (std::size_t p = 0; p < size; ++p) {
+        if (index_.At(p).recno == recno) {
+            return p;
+        }
+    }
+    return std::nullopt;
 }
 
 uint32_t IndexOrder::PositionOf(uint32_t recno, std::string_view record) {

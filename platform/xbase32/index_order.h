@@ -66,6 +66,17 @@ class IndexOrder final : public RecordOrder {
 
     // Visits the record numbers inside the scope in index order.
     void ForEachInScope(const std::function<void(uint32_t)>& visit);
+    // The record of the entry at a 0-based position among all entries; 0 past the end.
+    uint32_t RecNoAt(std::size_t position);
+    // 0-based position of the record's entry found among the entries alone (no record is read);
+    // nullopt when it has none.
+    std::optional<std::size_t> EntryPositionOf(uint32_t recno);
+    // Deleted records the last build saw, and the table's record count then.
+    struct DeletedSeen {
+        uint32_t deleted = 0;
+        uint32_t records = 0;
+    };
+    std::optional<DeletedSeen> LastBuildDeleted() const { return lastBuild_; }
     // 1-based position of the record among all entries, 0 when it has none.
     uint32_t PositionOf(uint32_t recno, std::string_view record);
     // The key of a record as text (numbers trimmed).
@@ -106,6 +117,7 @@ class IndexOrder final : public RecordOrder {
     uint64_t cursorVersion_ = ~uint64_t{0};
     uint32_t cursorRecno_ = 0;
     std::size_t cursorPosition_ = 0;
+    std::optional<DeletedSeen> lastBuild_;
 };
 
 }  // namespace xb

@@ -426,11 +426,23 @@ void WorkArea::Replace(std::string_view field, int kind, const void* value) {
                 case 'M':
                     stored = FormatMemoPointer(WriteMemo(text), f.width);
                     break;
-                case 'N':
-                    if (!AlignNumberText(text, f.width, &stored)) {
+                case 'N': {
+                    // Only a number goes in, written with the field's decimals, so that every
+                    // reader can still read the table; an empty text is the blank field.
+                    const std::string_view trimmed = TrimRight(TrimLeft(text));
+                    if (trimmed.empty()) {
+                        stored.assign(static_cast<std::size_t>(f.width), ' ');
+                        break;
+                    }
+                    const std::optional<double> number = ParseNumberText(trimmed);
+                    if (!number) {
+                        throw Error("value is no number for field " + f.name);
+                    }
+                    if (!FormatNumber(*number, f.width, f.decimals, &stored)) {
                         throw Error("value does not fit field " + f.name);
                     }
                     break;
+                }
                 case 'D':
                     if (!ParseDate(text, settings_.date, &stored)) {
                         throw Error("invalid date for field " + f.name);

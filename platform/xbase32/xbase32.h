@@ -74,6 +74,11 @@ int32_t sx_RecNo(void);
 int32_t sx_RecCount(void);
 int32_t sx_Count(void);
 int32_t sx_OrderRecNo(void);
+// Neither moves the cursor: the record number at a 1-based position among the records that
+// navigation visits in the current order (0 past the end), and a record's position among them
+// (0 when navigation would not visit it).
+int32_t sx_RecNoAtPosition(int32_t position);
+int32_t sx_PositionOfRecNo(int32_t recno);
 sx_bool sx_Bof(void);
 sx_bool sx_Eof(void);
 sx_bool sx_Deleted(void);

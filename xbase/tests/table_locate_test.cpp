@@ -126,6 +126,51 @@ TEST_F(TableLocate, OnTheTablesOwnOrder) {
     EXPECT_TRUE(Recorded().queries.empty());
 }
 
+// A key longer than its field is never equal to what the field holds, on either road.
+TEST_F(TableLocate, AKeyLongerThanItsFieldFindsNothing) {
+    MakeTable("NUMMERS.DBF", {"NUMMER:C:20", "PLAATS:C:10"},
+              {{{"NUMMER", "01234567890123456789"}, {"PLAATS", "Twintig"}},
+               {{"NUMMER", "ABCDEFGHIJKLMNOPQRST"}, {"PLAATS", "Letters"}},
+               {{"NUMMER", "0123"}, {"PLAATS", "Kort"}}});
+    MakeIndex("NUMMERS.DBF", "nummer.idx", "NUMMER");
+    struct Case {
+        std::string key;
+        db::TLocateOptions options;
+        std::string found;  // "" for none
+    };
+    const std::string width = "01234567890123456789";
+    const std::vector<Case> cases = {
+        {width, 0, "Twintig"},
+        {width + "0", 0, ""},
+        {width + "   ", 0, "Twintig"},
+        {"0123  ", 0, "Kort"},
+        {"abcdefghijklmnopqrst", db::loCaseInsensitive, "Letters"},
+        {"abcdefghijklmnopqrstu", db::loCaseInsensitive, ""},
+        {"0123456789", db::loPartialKey, "Twintig"},
+        {width, db::loPartialKey, "Twintig"},
+        {width + "0", db::loPartialKey, ""},
+        {"ABCDEFGHIJKLMNOPQRSTU", db::loPartialKey | db::loCaseInsensitive, ""},
+    };
+    for (const bool ownOrder : {false, true}) {
+        TTable& t = Table("NUMMERS.DBF");
+        t.Open();
+        if (ownOrder) {
+            Engine().sx_Select(t.Handle());
+            ASSERT_GT(Engine().sx_IndexOpen((folder + "nummer.idx").c_str()), 0);
+            t.SetIndexName("nummer.idx");
+        }
+        for (const Case& c : cases) {
+            t.Last();
+            const std::string before = t.FieldByName("PLAATS").AsString();
+            const bool found = t.Locate("NUMMER", {c.key}, c.options);
+            const std::string where = (ownOrder ? "seek " : "filter ") + c.key;
+            EXPECT_EQ(found, !c.found.empty()) << where;
+            EXPECT_EQ(t.FieldByName("PLAATS").AsString(), found ? c.found : before) << where;
+        }
+        t.Close();
+    }
+}
+
 TEST_F(TableLocate, LookupLeavesTheRecordWhereItWas) {
     table->First();
     const std::vector<TFieldValue> got =

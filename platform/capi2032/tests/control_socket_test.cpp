@@ -156,7 +156,10 @@ TEST_P(SocketPlaceTest, FollowsTheEnvironment) {
         env.push_back("XDG_RUNTIME_DIR=" + folder_.path());
         expected = folder_.path() + "/capisim.sock";
     } else {
-        expected = "/tmp/capisim-" + std::to_string(getuid()) + "/capisim.sock";
+        // The last fallback, in a temporary folder of the test's own rather than the /tmp that
+        // a running monitor's line may hold.
+        env.push_back("TMPDIR=" + folder_.path());
+        expected = folder_.path() + "/capisim-" + std::to_string(getuid()) + "/capisim.sock";
     }
     auto client = StartClient(env);
     struct stat st {};
@@ -164,7 +167,8 @@ TEST_P(SocketPlaceTest, FollowsTheEnvironment) {
     EXPECT_TRUE(S_ISSOCK(st.st_mode));
     if (!GetParam().xdg) {
         struct stat folder {};
-        ASSERT_EQ(stat(("/tmp/capisim-" + std::to_string(getuid())).c_str(), &folder), 0);
+        ASSERT_EQ(stat((folder_.path() + "/capisim-" + std::to_string(getuid())).c_str(), &folder),
+                  0);
         EXPECT_EQ(folder.st_mode & 0777, 0700u);
     }
     ChildResult status = RunChild(CAPISIM_COMMAND, {"status"}, env);

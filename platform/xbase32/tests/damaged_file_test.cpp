@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <cstdio>
 #include <fstream>
 #include <functional>
 
@@ -73,6 +74,20 @@ TEST_P(DamagedFileTest, FailsWithAnErrorResultAndReadsNothingOutside) {
     EXPECT_EQ(sx_RecCount(), 2);
     sx_Close();
     EXPECT_EQ(Files(), (std::vector<std::string>{"d.DBF", "d.FPT"}));
+}
+
+// A dBase III table (version 0x83) with its .dbt memo file, as other tools write it.
+TEST_F(DamagedFileTest, ADbaseThreeMemoFileIsNamedAsWhatIsNotRead) {
+    Patch(Path("d.DBF"), 0, "\x83");
+    ASSERT_EQ(::rename(Path("d.FPT").c_str(), Path("d.DBT").c_str()), 0);
+    EXPECT_EQ(sx_Use(Path("d.DBF").c_str(), nullptr, SX_EXCLUSIVE, SX_FOX), 0);
+    const std::string error = sx_LastErrorText();
+    EXPECT_NE(error.find("dBase III memo file (.dbt)"), std::string::npos) << error;
+    EXPECT_EQ(error.find("is missing"), std::string::npos) << error;
+    // Without any memo file the old message stands.
+    ::unlink(Path("d.DBT").c_str());
+    EXPECT_EQ(sx_Use(Path("d.DBF").c_str(), nullptr, SX_EXCLUSIVE, SX_FOX), 0);
+    EXPECT_NE(std::string(sx_LastErrorText()).find("is missing"), std::string::npos);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -102,7 +102,13 @@ TEST_F(ExpressionTest, OperatorsAndFunctions) {
         {"LEFT('abc', 5)", ValueType::Char, "abc"},
         {"RIGHT('abc', 2)", ValueType::Char, "bc"},
         {"RIGHT('abc', 0)", ValueType::Char, ""},
-        {"STR(aantal)", ValueType::Char, "        42"},
+        // a bare number field keeps its own width and decimals
+        {"STR(aantal)", ValueType::Char, " 42"},
+        {"STR(bedrag)", ValueType::Char, "   12.50"},
+        {"STR(aantal + 0)", ValueType::Char, "        42"},
+        {"STR(bedrag) == '   12.50'", ValueType::Logical, "T"},
+        {"STR(bedrag) = '12.50'", ValueType::Logical, "F"},
+        {"STR(bedrag, 10)", ValueType::Char, "        13"},
         {"STR(bedrag, 8, 2)", ValueType::Char, "   12.50"},
         {"STR(3.14159, 6, 2)", ValueType::Char, "  3.14"},
         {"STR(2.5, 1)", ValueType::Char, "3"},
@@ -302,7 +308,9 @@ TEST_F(ExpressionTest, WidthAndBareField) {
         {"RIGHT(naam, 40)", 20, false},
         {"TRIM(naam) + voornaam", 30, false},
         {"STR(aantal, 5)", 5, false},
-        {"STR(aantal)", 10, false},
+        {"STR(aantal)", 3, false},  // a bare field: its own width
+        {"STR(bedrag)", 8, false},
+        {"STR(aantal + 0)", 10, false},
         {"DTOS(datum)", 8, false},
         {"IIF(actief, naam, voornaam)", 20, false},
     };

@@ -1,0 +1,1 @@
+#include "platform/ui/qt_test_app.h"

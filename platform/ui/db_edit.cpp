@@ -1,0 +1,114 @@
+#include "platform/ui/db_edit.h"
+
+#include <QKeyEvent>
+#include <QKeySequence>
+
+#include "platform/db/data_set.h"
+#include "platform/db/field.h"
+#include "platform/ui/db_key_edits.h"
+#include "platform/ui/dialogs.h"
+
+namespace ui {
+
+TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent) {
+    link_.OnDataChange = [this] { ShowField(); };
+    link_.OnEditingChange = [this] { ShowField(); };
+    link_.OnActiveChange = [this] { ShowField(); };
+    link_.OnUpdateData = [this] {
+        if (db::TField* field = link_.Field()) {
+            field->SetText(text().toStdString());
+        }
+    };
+    link_.OnFocusControl = [this] { setFocus(); };
+    connect(this, &QLineEdit::textEdited, this, [this] { link_.SetModified(); });
+    ShowField();
+}
+
+TDBEdit::~TDBEdit() {
+    link_.SetDataSource(nullptr);
+}
+
+void TDBEdit::SetDataSource(db::TDataSource* source) {
+    link_.SetDataSource(source);
+    ShowField();
+}
+
+void TDBEdit::ShowField() {
+    db::TField* field = link_.Field();
+    int max = 32767;
+    QString shown;
+    if (field != nullptr) {
+        try {
+            shown = QString::fromStdString(link_.Editing() ? field->Text() : field->DisplayText());
+        } catch (const std::exception&) {
+            shown.clear();
+        }
+        if (field->DataType() == db::ftString && field->Size() > 0) {
+            max = field->Size();
+        }
+    }
+    setMaxLength(max);
+    showing_ = true;
+    setText(shown);
+    setCursorPosition(0);
+    showing_ = false;
+}
+
+bool TDBEdit::AskEdit() {
+    if (!link_.CanModify()) {
+        return false;
+    }
+    try {
+        return link_.Edit();
+    } catch (const std::exception& error) {
+        ShowException(error);
+        return false;
+    }
+}
+
+void TDBEdit::HandOver() {
+    if (!link_.Modified()) {
+        return;
+    }
+    try {
+        link_.UpdateRecord();
+    } catch (const std::exception& error) {
+        ShowException(error);
+        setFocus();
+    }
+}
+
+void TDBEdit::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        if (link_.Modified()) {
+            link_.Reset();
+            selectAll();
+            return;
+        }
+        event->ignore();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        HandOver();
+        event->ignore();
+        return;
+    }
+    if (ChangesText(event) && !AskEdit()) {
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void TDBEdit::inputMethodEvent(QInputMethodEvent* event) {
+    if (!AskEdit()) {
+        return;
+    }
+    QLineEdit::inputMethodEvent(event);
+}
+
+void TDBEdit::focusOutEvent(QFocusEvent* event) {
+    HandOver();
+    QLineEdit::focusOutEvent(event);
+}
+
+}  // namespace ui

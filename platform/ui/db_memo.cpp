@@ -1,0 +1,114 @@
+#include "platform/ui/db_memo.h"
+
+#include <QKeyEvent>
+#include <QScrollBar>
+
+#include "platform/db/field.h"
+#include "platform/ui/db_key_edits.h"
+#include "platform/ui/dialogs.h"
+
+namespace ui {
+
+TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent) {
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    link_.OnDataChange = [this] { ShowField(); };
+    link_.OnActiveChange = [this] { ShowField(); };
+    link_.OnUpdateData = [this] {
+        if (db::TField* field = link_.Field()) {
+            // Memo lines end in CR LF in the table.
+            field->SetAsString(
+                toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")).toStdString());
+        }
+    };
+    link_.OnFocusControl = [this] { setFocus(); };
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (!showing_) {
+            link_.SetModified();
+        }
+    });
+}
+
+TDBMemo::~TDBMemo() {
+    link_.SetDataSource(nullptr);
+}
+
+void TDBMemo::SetDataSource(db::TDataSource* source) {
+    link_.SetDataSource(source);
+    ShowField();
+}
+
+void TDBMemo::ShowField() {
+    QString shown;
+    if (db::TField* field = link_.Field()) {
+        try {
+            shown = QString::fromStdString(field->AsString());
+        } catch (const std::exception&) {
+            shown.clear();
+        }
+    }
+    shown.remove(QLatin1Char('\r'));
+    showing_ = true;
+    setPlainText(shown);
+    showing_ = false;
+}
+
+bool TDBMemo::AskEdit() {
+    if (!link_.CanModify()) {
+        return false;
+    }
+    try {
+        return link_.Edit();
+    } catch (const std::exception& error) {
+        ShowException(error);
+        return false;
+    }
+}
+
+void TDBMemo::HandOver() {
+    if (!link_.Modified()) {
+        return;
+    }
+    try {
+        link_.UpdateRecord();
+    } catch (const std::exception& error) {
+        ShowException(error);
+        setFocus();
+    }
+}
+
+void TDBMemo::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        if (link_.Modified()) {
+            link_.Reset();
+            return;
+        }
+        event->ignore();
+        return;
+    }
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if ((enter || ChangesText(event)) && !AskEdit()) {
+        return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+}
+
+void TDBMemo::inputMethodEvent(QInputMethodEvent* event) {
+    if (!AskEdit()) {
+        return;
+    }
+    QPlainTextEdit::inputMethodEvent(event);
+}
+
+void TDBMemo::insertFromMimeData(const QMimeData* source) {
+    if (!AskEdit()) {
+        return;
+    }
+    QPlainTextEdit::insertFromMimeData(source);
+}
+
+void TDBMemo::focusOutEvent(QFocusEvent* event) {
+    HandOver();
+    QPlainTextEdit::focusOutEvent(event);
+}
+
+}  // namespace ui

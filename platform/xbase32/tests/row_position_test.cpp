@@ -1,0 +1,123 @@
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/xbase32/engine.h"
+#include "platform/xbase32/tests/engine_fixture.h"
+
+namespace xbtest {
+namespace {
+
+// Records read from table files so far.
+intptr_t ReadsSoFar() {
+    return sx_SysProp(xb::kPropRecordsRead, 0);
+}
+
+// Record numbers in the order navigation visits them.
+std::vector<int> Walk() {
+    std::vector<int> recnos;
+    for (sx_GoTop(); !sx_Eof(); sx_Skip(1)) {
+        recnos.push_back(sx_RecNo());
+    }
+    return recnos;
+}
+
+class RowPositionTest : public EngineTest {
+  protected:
+    // n records NAME "k<(n*7) % 97>", every third one deleted when asked.
+    void Fill(int n, bool deleteSome) {
+        Open(Create("rows.DBF", "NAME:C:8,PLAATS:C:8"), SX_EXCLUSIVE);
+        for (int i = 1; i <= n; ++i) {
+            AppendTexts({"k" + std::to_string((i * 7) % 97), i % 2 ? "Ede" : "Zwolle"});
+            if (deleteSome && i % 3 == 0) {
+                ASSERT_TRUE(sx_Delete());
+            }
+        }
+    }
+
+    // Positions agree with the walk both ways, past the end gives 0, and the cursor stays.
+    void ExpectPositionsFollowTheWalk(const char* what) {
+        SCOPED_TRACE(what);
+        const std::vector<int> walk = Walk();
+        sx_GoTop();
+        sx_Skip(2);
+        const int standing = sx_RecNo();
+        ASSERT_EQ(sx_Count(), static_cast<int>(walk.size()));
+        for (size_t i = 0; i < walk.size(); ++i) {
+            ASSERT_EQ(sx_RecNoAtPosition(static_cast<int32_t>(i + 1)), walk[i]) << i;
+            ASSERT_EQ(sx_PositionOfRecNo(walk[i]), static_cast<int32_t>(i + 1)) << i;
+        }
+        EXPECT_EQ(sx_RecNoAtPosition(static_cast<int32_t>(walk.size() + 1)), 0);
+        EXPECT_EQ(sx_RecNoAtPosition(0), 0);
+        EXPECT_EQ(sx_RecNo(), standing);
+    }
+};
+
+TEST_F(RowPositionTest, PositionsFollowNavigationInEveryView) {
+    Fill(60, true);
+    struct Case {
+        const char* name;
+        std::function<void()> set;
+    };
+    const std::string index = Path("rows.idx");
+    const Case cases[] = {
+        {"natural, deleted shown", [] { sx_SetDeleted(0); }},
+        {"natural, deleted hidden", [] { sx_SetDeleted(1); }},
+        {"name index", [&] { ASSERT_NE(sx_Index(index.c_str(), "NAME", 0, 0, nullptr), 0); }},
+        {"name descending", [&] { ASSERT_NE(sx_Index(index.c_str(), "NAME", 0, 1, nullptr), 0); }},
+        {"filter", [] { ASSERT_TRUE(sx_Query("PLAATS = \"Ede\"")); }},
+        {"scope", [] { sx_SetScope("k2", "k5"); }},
+        {"after append, delete and a key that moves",
+         [this] {
+             AppendTexts({"k00", "Ede"});
+             sx_Go(4);
+             ASSERT_TRUE(sx_Delete());
+             sx_Go(5);
+             ASSERT_TRUE(sx_Replace("NAME", SX_R_CHAR, "zz"));
+         }},
+    };
+    for (const Case& c : cases) {
+        c.set();
+        ExpectPositionsFollowTheWalk(c.name);
+    }
+    // A record navigation would not visit has no position.
+    sx_Query("");
+    sx_SetScope(nullptr, nullptr);
+    sx_SetDeleted(1);
+    EXPECT_EQ(sx_PositionOfRecNo(3), 0);
+    ASSERT_TRUE(sx_Query("PLAATS = \"Ede\""));
+    EXPECT_EQ(sx_PositionOfRecNo(2), 0);
+    EXPECT_EQ(sx_PositionOfRecNo(9999), 0);
+}
+
+TEST_F(RowPositionTest, NothingHiddenReadsNoRecord) {
+    Fill(2000, false);
+    const std::string index = Path("rows.idx");
+    ASSERT_NE(sx_Index(index.c_str(), "NAME", 0, 0, nullptr), 0);
+    // The index build saw that no record is deleted; hiding deleted ones hides nothing.
+    sx_SetDeleted(1);
+    const intptr_t before = ReadsSoFar();
+    EXPECT_EQ(sx_Count(), 2000);
+    const int middle = sx_RecNoAtPosition(1000);
+    EXPECT_EQ(sx_PositionOfRecNo(middle), 1000);
+    EXPECT_EQ(ReadsSoFar(), before);
+
+    // Our own delete is followed: the answers then come from one pass, kept until a write.
+    sx_Go(middle);
+    ASSERT_TRUE(sx_Delete());
+    EXPECT_EQ(sx_Count(), 1999);
+    const intptr_t afterPass = ReadsSoFar();
+    EXPECT_EQ(sx_PositionOfRecNo(middle), 0);
+    sx_RecNoAtPosition(1500);
+    EXPECT_EQ(ReadsSoFar(), afterPass);
+
+    // The pack removes it; nothing can hide a record again.
+    ASSERT_TRUE(sx_Pack());
+    const intptr_t afterPack = ReadsSoFar();
+    EXPECT_EQ(sx_Count(), 1999);
+    EXPECT_NE(sx_RecNoAtPosition(1999), 0);
+    EXPECT_EQ(ReadsSoFar(), afterPack);
+}
+
+}  // namespace
+}  // namespace xbtest
