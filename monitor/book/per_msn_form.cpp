@@ -18,7 +18,6 @@ PerMsnForm::PerMsnForm(db::TDataSource* source, std::string field, const MsnLabe
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(10, 8, 10, 8);
     Note1 = new QLabel(this);
-    Note1->setWordWrap(true);
     column->addWidget(Note1);
     for (int i = 0; i < kMsnLabels; ++i) {
         labels_[i] = new QLabel(QString::fromStdString(design[i]), this);
