@@ -308,7 +308,7 @@ TEST_F(OutlookWindow, AToolOverTwoThousandContactsKeepsTheEventLoopTurning) {
         teLaat = std::max(teLaat, nu - vorige - 20);
         vorige = nu;
         ++ticks;
-        if (ticks % 10 == 0 && w.Bezig()) {
+        if ((zoekingen == 0 || ticks % 10 == 0) && w.Bezig()) {
             // A call: the search answers false, so the monitor adds the caller.
             EXPECT_FALSE(vindnummer("061234", false));
             addcontact("061234", "Nieuw", "Beller", "", "", "", "", false);
