@@ -518,6 +518,63 @@ int TBDEDataSet::CompareBookmarks(const db::TBookmark& first, const db::TBookmar
     return result == 2 ? 0 : result;
 }
 
+bool TBDEDataSet::PositionalRows() const {
+    return handle_ != 0 && layout_.bookmarkSize == kBookmarkSize &&
+           DbiGetRecNoAtPosition(handle_, 0, nullptr) == kOk;
+}
+
+int TBDEDataSet::RowCount() {
+    CheckActive();
+    if (!PositionalRows()) {
+        return db::TDataSet::RowCount();
+    }
+    int32_t count = 0;
+    Check(DbiGetRecordCount(handle_, &count));
+    return count;
+}
+
+db::TBookmark TBDEDataSet::BookmarkAt(int row) {
+    CheckActive();
+    if (!PositionalRows()) {
+        return db::TDataSet::BookmarkAt(row);
+    }
+    int32_t recno = 0;
+    if (row < 0 || DbiGetRecNoAtPosition(handle_, row + 1, &recno) != kOk || recno == 0) {
+        return {};
+    }
+    db::TBookmark bookmark(kBookmarkSize, '\0');
+    std::memcpy(bookmark.data(), &recno, kBookmarkSize);
+    return bookmark;
+}
+
+int TBDEDataSet::RowOf(const db::TBookmark& bookmark) {
+    CheckActive();
+    if (!PositionalRows()) {
+        return db::TDataSet::RowOf(bookmark);
+    }
+    if (bookmark.size() != static_cast<std::size_t>(kBookmarkSize)) {
+        return -1;
+    }
+    int32_t recno = 0;
+    std::memcpy(&recno, bookmark.data(), kBookmarkSize);
+    int32_t position = 0;
+    if (DbiGetPositionOfRecNo(handle_, recno, &position) != kOk || position == 0) {
+        return -1;
+    }
+    return position - 1;
+}
+
+int TBDEDataSet::ReadRows(int first, int count, const std::function<void(int row)>& visit) {
+    CheckActive();
+    if (!PositionalRows()) {
+        return db::TDataSet::ReadRows(first, count, visit);
+    }
+    if (first < 0 || count <= 0) {
+        return 0;
+    }
+    return ReadRowsFrom(BookmarkAt(first), first, count, visit);
+}
+
 int TBDEDataSet::GetRecordCount() {
     CheckActive();
     int32_t count = 0;
