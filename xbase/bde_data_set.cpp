@@ -718,6 +718,12 @@ bool TBDEDataSet::GetFieldData(db::TField& field, void* buffer) {
     if (field.FieldNo() > 0) {
         bool blank = false;
         Check(DbiGetField(handle_, static_cast<uint16_t>(field.FieldNo()), record, buffer, &blank));
+        // A memo written but not posted is known only to the buffer's cache.
+        if (IsBlobType(field.DataType())) {
+            if (const std::string* cached = BlobCache(record, field)) {
+                return !cached->empty();
+            }
+        }
         return !blank;
     }
     if (IsCalculated(field)) {
