@@ -572,7 +572,16 @@ int TBDEDataSet::ReadRows(int first, int count, const std::function<void(int row
     if (first < 0 || count <= 0) {
         return 0;
     }
-    return ReadRowsFrom(BookmarkAt(first), first, count, visit);
+    // While records can be hidden, stepping would read the hidden ones between the rows.
+    std::vector<db::TBookmark> rows;
+    for (int row = first; row < first + count; ++row) {
+        db::TBookmark bookmark = BookmarkAt(row);
+        if (bookmark.empty()) {
+            break;
+        }
+        rows.push_back(std::move(bookmark));
+    }
+    return ReadRowsAt(rows, first, visit);
 }
 
 int TBDEDataSet::GetRecordCount() {
