@@ -20,7 +20,9 @@
 
 namespace {
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 bool IsFolder(const std::string& path) {
     std::error_code ec;
@@ -104,8 +106,8 @@ void TabcsfDirectoryDialog::FolderChanged(const std::string& folder) {
     folder_ = folder;
     const QString text = Q(folder);
     lblDir->setToolTip(text);
-    lblDir->setText(lblDir->fontMetrics().elidedText(text, Qt::ElideMiddle,
-                                                     std::max(lblDir->width(), 325)));
+    lblDir->setText(
+        lblDir->fontMetrics().elidedText(text, Qt::ElideMiddle, std::max(lblDir->width(), 325)));
     if (edDir->isVisibleTo(this)) {
         edDir->setText(text);
     } else if (cboDir->isVisibleTo(this)) {

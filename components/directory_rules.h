@@ -44,7 +44,9 @@ class TDirectoryOptions {
     }
 
     constexpr bool Has(TDirectoryOption o) const { return (bits_ & Bit(o)) != 0; }
-    constexpr void Include(TDirectoryOption o) { bits_ = static_cast<std::uint16_t>(bits_ | Bit(o)); }
+    constexpr void Include(TDirectoryOption o) {
+        bits_ = static_cast<std::uint16_t>(bits_ | Bit(o));
+    }
     constexpr void Exclude(TDirectoryOption o) {
         bits_ = static_cast<std::uint16_t>(bits_ & ~Bit(o));
     }

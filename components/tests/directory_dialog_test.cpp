@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 
 #include <gtest/gtest.h>
 
@@ -51,9 +51,7 @@ class DirectoryChooser : public ::testing::Test {
                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(root / "bestaat");
     }
-    void TearDown() override {
-        fs::remove_all(root);
-    }
+    void TearDown() override { fs::remove_all(root); }
     fs::path root;
     ui::ScriptedDialogs dialogs;
 };
@@ -116,8 +114,7 @@ TEST_F(DirectoryChooser, ChosenFolderComesBackWholeAndFirstInHistory) {
     }});
     EXPECT_TRUE(chooser.Execute());
     EXPECT_EQ(chooser.Directory, deep.string());
-    EXPECT_EQ(chooser.HistoryList().Items(),
-              (std::vector<std::string>{deep.string(), "/elders"}));
+    EXPECT_EQ(chooser.HistoryList().Items(), (std::vector<std::string>{deep.string(), "/elders"}));
     EXPECT_TRUE(dialogs.shown().empty());
 }
 

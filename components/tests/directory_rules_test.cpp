@@ -57,18 +57,27 @@ TEST(DirectoryOptions, WriterKeepsThemConsistent) {
         {defaults, {doPathNotExist}, desLabel, {doPathNotExist}, desEdit},
         {defaults, {doPathNotExist}, desCombo, {doPathNotExist}, desCombo},
         // Must-exist newly set beats every creating option.
-        {{doCreate}, {doCreate, doCreatePrompt, doPathMustExist}, desEdit, {doPathMustExist},
+        {{doCreate},
+         {doCreate, doCreatePrompt, doPathMustExist},
+         desEdit,
+         {doPathMustExist},
          desEdit},
         // Creating without must-exist having been newly asked for drops it.
         {defaults, {doPathMustExist, doCreate}, desLabel, {doCreate}, desLabel},
         // The exist prompt newly set drops "must not exist".
         {{doPathNotExist}, {doPathNotExist, doExistPrompt}, desEdit, {doExistPrompt}, desEdit},
         // Hiding the drives hides the network button too.
-        {defaults, {doPathMustExist, doHideDrive}, desLabel,
-         {doPathMustExist, doHideDrive, doHideNetConnect}, desLabel},
+        {defaults,
+         {doPathMustExist, doHideDrive},
+         desLabel,
+         {doPathMustExist, doHideDrive, doHideNetConnect},
+         desLabel},
         // An unchanged set stays exactly as it is.
-        {{doCreate, doPathMustExist}, {doCreate, doPathMustExist}, desLabel,
-         {doCreate, doPathMustExist}, desLabel},
+        {{doCreate, doPathMustExist},
+         {doCreate, doPathMustExist},
+         desLabel,
+         {doCreate, doPathMustExist},
+         desLabel},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.next.Bits());

@@ -46,7 +46,9 @@ void ProgramRecorder::RequestStop() {
     }
 }
 
-bool ProgramRecorder::Ended() { return !process_.Running() || process_.TryCollect(); }
+bool ProgramRecorder::Ended() {
+    return !process_.Running() || process_.TryCollect();
+}
 
 void ProgramRecorder::Kill() {
     if (process_.Running()) {

@@ -57,8 +57,8 @@ class FakeSoundRecorder : public SoundRecorder {
     std::vector<std::string> started;
     int stopRequests = 0;
     int kills = 0;
-    int failWith = 0;          // errno value to refuse every start with; 0 starts
-    bool ignoreStop = false;   // keeps running when asked to stop
+    int failWith = 0;         // errno value to refuse every start with; 0 starts
+    bool ignoreStop = false;  // keeps running when asked to stop
     std::string recording = std::string("RIFF") + std::string(40, '\0');
 
   private:

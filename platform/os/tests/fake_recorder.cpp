@@ -11,7 +11,9 @@
 namespace {
 
 volatile std::sig_atomic_t stop = 0;
-void OnInt(int) { stop = 1; }
+void OnInt(int) {
+    stop = 1;
+}
 
 void Put32(std::ofstream& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i) {

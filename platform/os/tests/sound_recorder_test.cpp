@@ -33,7 +33,9 @@ std::string Read(const fs::path& p) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+std::string Quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
 
 class ProgramRecorderTest : public ::testing::Test {
   protected:
