@@ -81,6 +81,19 @@ TabcsfDirectoryDialog::TabcsfDirectoryDialog(QWidget* parent) : QDialog(parent) 
             FolderChanged(model_->filePath(index).toStdString());
         }
     });
+    // The tree reads folders in its own thread; the current folder is marked once it is read.
+    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
+        const QModelIndex index = model_->index(Q(folder_));
+        if (index.isValid()) {
+            for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) {
+                DirectoryListBox1->expand(up);
+            }
+            if (DirectoryListBox1->currentIndex() != index) {
+                DirectoryListBox1->setCurrentIndex(index);
+            }
+            DirectoryListBox1->scrollTo(index);
+        }
+    });
     connect(DriveComboBox1, &QComboBox::activated, this, &TabcsfDirectoryDialog::DriveChosen);
     connect(btnOK, &QPushButton::clicked, this, &TabcsfDirectoryDialog::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -94,6 +107,9 @@ bool TabcsfDirectoryDialog::SetFolder(const std::string& folder) {
     const QString path = QDir(Q(folder)).absolutePath();
     const QModelIndex index = model_->index(path);
     if (index.isValid()) {
+        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) {
+            DirectoryListBox1->expand(up);
+        }
         DirectoryListBox1->setCurrentIndex(index);
         DirectoryListBox1->scrollTo(index);
     }

@@ -231,6 +231,7 @@ void Tfinstellingen::Bouwen() {
     });
     kolom->setMenuBar(menu);
     tabs = new QTabWidget(this);
+    tabs->setUsesScrollButtons(false);  // every page's tab in sight
     kolom->addWidget(tabs, 1);
 
     // 1 Belverin

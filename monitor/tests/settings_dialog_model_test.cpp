@@ -391,7 +391,11 @@ TEST_F(SoundPage, RecordsTheThirdIntroIntoTheSoundFolder) {
     instellingen.opnameprogramma = Recorder(" -q");
     ASSERT_TRUE(model.IntroOpnemenStarten(2));
     EXPECT_EQ(model.OpnameNaam(), "intro3.wav");
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // The stand-in sets up its signals before it makes the file.
+    const std::string pad = folder.Dir() + "geluid/intro3.wav";
+    for (int i = 0; i < 500 && !fs::exists(pad); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     EXPECT_EQ(model.c.introlist[2], "");  // named only once it has ended
     model.OpnameStoppen();
     ASSERT_TRUE(Wacht(model));

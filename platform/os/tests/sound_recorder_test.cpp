@@ -28,6 +28,14 @@ bool EndsWithin(SoundRecorder& recorder, std::chrono::milliseconds limit) {
     return true;
 }
 
+// The stand-in sets up its signals before it makes the file.
+bool FileAppears(const fs::path& p) {
+    for (int i = 0; i < 500 && !fs::exists(p); ++i) {
+        std::this_thread::sleep_for(10ms);
+    }
+    return fs::exists(p);
+}
+
 std::string Read(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
@@ -59,7 +67,7 @@ TEST_F(ProgramRecorderTest, RecordsUntilAskedToStop) {
     int error = -1;
     ASSERT_TRUE(recorder.Start(target.string(), error));
     EXPECT_EQ(error, 0);
-    std::this_thread::sleep_for(100ms);
+    ASSERT_TRUE(FileAppears(target));
     EXPECT_FALSE(recorder.Ended());
     int again = 0;
     EXPECT_FALSE(recorder.Start(target.string(), again));
@@ -96,6 +104,7 @@ TEST_F(ProgramRecorderTest, DeafRecorderIsKilled) {
     ProgramRecorder recorder(Quoted(fake) + " --deaf", folder.Dir());
     int error = 0;
     ASSERT_TRUE(recorder.Start(target.string(), error));
+    ASSERT_TRUE(FileAppears(target));
     recorder.RequestStop();
     EXPECT_FALSE(EndsWithin(recorder, 300ms));
     recorder.Kill();
