@@ -1,7 +1,9 @@
-# belverin_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [ENV <VAR=value...>])
-# One GoogleTest executable; ctest lists each test of it.
+# belverin_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [ENV <VAR=value...>]
+#                    [LAUNCHER <command...>])
+# One GoogleTest executable; ctest lists each test of it. LAUNCHER runs the program inside
+# another command (such as a bus of its own).
 function(belverin_add_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV;LAUNCHER" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
   set(env
@@ -13,7 +15,11 @@ function(belverin_add_gtest name)
       ${ARG_ENV})
   # The environment goes in front of the test program as a launcher, so that both the discovery
   # and every test run see all of it (a list in ENVIRONMENT would be split on the way).
-  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")
+  set(launcher "${CMAKE_COMMAND};-E;env;${env}")
+  if(ARG_LAUNCHER)
+    list(APPEND launcher ${ARG_LAUNCHER})
+  endif()
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${launcher}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
