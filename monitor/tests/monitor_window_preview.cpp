@@ -49,9 +49,9 @@ int main(int argc, char** argv) {
     road.IncomingCall("0301234567", "5551234", 1, "test 1", true);
     d.Settle();
 
-    auto* test = Tftest::Open([](const std::string&, const std::string&, std::uint16_t,
-                                 const std::string&, bool) {},
-                              belvo);
+    auto* test = Tftest::Open(
+        [](const std::string&, const std::string&, std::uint16_t, const std::string&, bool) {},
+        belvo);
     test->move(600, 0);
     QTimer::singleShot(500, [&] {
         form.grab().save(QString::fromStdString(out + "/monitor_after_test1.png"));
