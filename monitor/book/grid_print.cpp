@@ -58,7 +58,7 @@ GridReport BuildGridReport(const GridReportRequest& request, const report::RowSc
     d.title.height = top + line + 8;
 
     const std::vector<int> slots = MatchSlots(request.selected, request.columns);
-    out.slots = static_cast<int>(slots.size());
+    out.filled = static_cast<int>(slots.size());
     std::vector<int> widths(slots.size(), 0);
     for (std::size_t s = 0; s < slots.size(); ++s) {
         const PrintColumn& c = request.columns[static_cast<std::size_t>(slots[s])];

@@ -40,7 +40,7 @@ struct GridReportRequest {
 
 struct GridReport {
     report::ReportDefinition definition;
-    int slots = 0;     // slots filled
+    int filled = 0;    // slots filled
     bool cut = false;  // a slot reaches past the right margin
 };
 
