@@ -119,14 +119,17 @@ std::string QuoteSeparators(const std::string& s, char separator) {
 }
 
 // Pass 4: a quote at both ends.
-std::string QuoteEnds(std::string s) {
-    if (s.front() != kQuote) {
-        s.insert(s.begin(), kQuote);
+std::string QuoteEnds(const std::string& s) {
+    std::string out;
+    out.reserve(s.size() + 2);
+    if (s.empty() || s[0] != kQuote) {
+        out += kQuote;
     }
-    if (s.size() < 2 || s.back() != kQuote) {
-        s += kQuote;
+    out += s;
+    if (out.size() < 2 || out[out.size() - 1] != kQuote) {
+        out += kQuote;
     }
-    return s;
+    return out;
 }
 
 void Unmark(std::string& text) {
@@ -150,7 +153,7 @@ std::string CsvLine::Rewrite(std::string_view line, char separator) {
     s = SplitQuotePairs(s);
     s = FillEmptyFields(s, separator);
     s = QuoteSeparators(s, separator);
-    return QuoteEnds(std::move(s));
+    return QuoteEnds(s);
 }
 
 std::vector<std::string> CsvLine::Split(std::string_view rewritten, char separator) {

@@ -157,6 +157,8 @@ void TFimporterenkomma::BuildTargets(QWidget& panel) {
         auto* button = new QPushButton(kLeeg, &panel);
         button->setObjectName(target.button);
         button->setToolTip(kLeeg);
+        // A long field text shows cut; the hint holds it whole.
+        button->setFixedWidth(150);
         connect(button, &QPushButton::clicked, this, [this, t] { TargetClick(t); });
         targets_[static_cast<std::size_t>(t)] = button;
         // Two columns of label-over-button pairs.

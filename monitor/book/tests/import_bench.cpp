@@ -22,6 +22,7 @@
 #include "xbase/sessions.h"
 #include "xbase/table.h"
 #include "xbase/work_area.h"
+#include "xbase/xbase_component.h"
 
 namespace book::bench {
 namespace {
@@ -120,9 +121,14 @@ class Fixture {
     std::unique_ptr<KlapperCore> core_;
 };
 
+// Ended before main returns: the engine's and the layer's own statics must outlive it.
+std::unique_ptr<Fixture> fixture;
+
 Fixture& TheFixture() {
-    static Fixture fixture;
-    return fixture;
+    if (!fixture) {
+        fixture = std::make_unique<Fixture>();
+    }
+    return *fixture;
 }
 
 void BM_Import100000(benchmark::State& state) {
@@ -177,6 +183,18 @@ void BM_SearchFindsNothing(benchmark::State& state) {
 BENCHMARK(BM_SearchFindsNothing)->Iterations(3)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+void EndFixture() {
+    zoeken().SetDoel({});
+    fixture.reset();
+}
+
 }  // namespace book::bench
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    book::bench::EndFixture();
+    benchmark::Shutdown();
+    return 0;
+}

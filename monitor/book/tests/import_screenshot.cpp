@@ -23,6 +23,7 @@
 #include "platform/rtl/ini_file.h"
 #include "platform/rtl/whole_file.h"
 #include "platform/ui/db_grid.h"
+#include "platform/ui/scripted_dialogs.h"
 #include "xbase/engine_api.h"
 #include "xbase/engine_library.h"
 #include "xbase/sessions.h"
@@ -33,13 +34,13 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kSample =
-    "\xEF\xBB\xBFtelefoon;voornaam;achternaam;straat;postcode;plaats;notitie\r\n"
-    "020-123-4567;Jan;Jansen;Damrak 12;1012LG;Amsterdam;\"Oom, belt vaak\"\r\n"
-    "030-765-4321;Els;de Vries;Oudegracht 8;3511AR;Utrecht;\"Tandarts\r\nalleen overdag\"\r\n"
-    "010-444-5566;Piet;Bakker;Coolsingel 40;3011AD;Rotterdam;\r\n"
-    "073-612-3456;Anouk;van den Berg;Markt 3;5211JV;'s-Hertogenbosch;Collega\r\n"
-    "040-222-3344;Fleur;M\xC3\xBCller;Stratumseind 5;5611ET;Eindhoven;\"Caf\xC3\xA9 \"\"De "
-    "Hoek\"\"\"\r\n";
+    "\xEF\xBB\xBFtelefoon,voornaam,achternaam,straat,postcode,plaats,notitie\r\n"
+    "020-123-4567,Jan,Jansen,Damrak 12,1012LG,Amsterdam,\"Oom, belt vaak\"\r\n"
+    "030-765-4321,Els,de Vries,Oudegracht 8,3511AR,Utrecht,\"Tandarts\r\nalleen overdag\"\r\n"
+    "010-444-5566,Piet,Bakker,Coolsingel 40,3011AD,Rotterdam,\r\n"
+    "073-612-3456,Anouk,van den Berg,Markt 3,5211JV,'s-Hertogenbosch,Collega\r\n"
+    "040-222-3344,Fleur,M\xC3\xBCller,Stratumseind 5,5611ET,Eindhoven,"
+    "\"Caf\xC3\xA9 \"\"De Hoek\"\"\"\r\n";
 
 }  // namespace
 
@@ -66,6 +67,8 @@ int main(int argc, char** argv) {
     xbase::Session().Open();
 
     QApplication app(argc, argv);
+    // The import's closing box would wait for a click.
+    ui::ScriptedDialogs dialogs;
     rtl::TIniFile ini(folder + "belvo.ini");
     rtl::TIniFile gridIni(folder + "belvodbgrid.ini");
     int result = 0;
