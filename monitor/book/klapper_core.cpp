@@ -98,7 +98,17 @@ bool KlapperCore::RequireOpen() {
     return false;
 }
 
+void KlapperCore::HoldCount(bool on) {
+    countHeld_ = on;
+    if (!on) {
+        SetCount();
+    }
+}
+
 void KlapperCore::SetCount() {
+    if (countHeld_) {
+        return;
+    }
     countLabel_ = "Aantal records: " + std::to_string(a2_->Count());
     port_.StateChanged();
 }

@@ -95,6 +95,9 @@ class KlapperCore {
 
     // "Aantal records: " and the engine's count.
     const std::string& CountLabel() const { return countLabel_; }
+    // While held, inserts and posts leave the count label alone (a count per record makes a
+    // long run of appends quadratic); letting go sets it once.
+    void HoldCount(bool on);
 
     // The window closes: stores a pending edit, and the sort choice in [klapper].
     void Close();
@@ -123,6 +126,7 @@ class KlapperCore {
     int checkedFilter_ = -1;
     std::string filtersCaption_ = "Filters";
     std::string countLabel_;
+    bool countHeld_ = false;
 };
 
 }  // namespace book
