@@ -608,9 +608,15 @@ TEST_F(EntryEditTest, TheTimeAndRejectFormsOpenOnTheEntry) {
     }
 }
 
-TEST_F(EntryEditTest, ClosingOnAnEmptyPhoneBookAddsNoRecord) {
+TEST_F(EntryEditTest, AnEmptyPhoneBookGetsNoRecordFromTheWindow) {
     Start();
     QPointer<TFtelklapperedit> w = &Open();
+    // A colour chosen with no entry to take it adds none either.
+    w->dbpopupkleurClick();
+    ColourItems()[1]->trigger();
+    w->PopupKleur->close();
+    EXPECT_EQ(Texts(), std::vector<std::string>{"Er is geen record om te wijzigen."});
+    EXPECT_TRUE(core->t2().IsEmpty());
     w->BitBtn1Click();
     FreeClosed();
     EXPECT_TRUE(w.isNull());
