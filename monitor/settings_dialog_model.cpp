@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <system_error>
@@ -104,31 +106,49 @@ std::optional<std::int32_t> LeesGeheelGetal(const std::string& text) {
     return static_cast<std::int32_t>(signed_value);
 }
 
-bool KopieerHeel(const std::string& from, const std::string& to) {
+bool KopieerHeel(const std::string& from, const std::string& to, std::string* reden) {
+    auto fout = [reden](std::string tekst) {
+        if (reden != nullptr) {
+            *reden = std::move(tekst);
+        }
+        return false;
+    };
     std::error_code ec;
     if (fs::exists(to, ec) && fs::equivalent(from, to, ec)) {
-        return false;
+        return fout("bron en doel zijn hetzelfde bestand");
     }
     const std::string tijdelijk = to + ".kopie-" + std::to_string(::getpid());
     {
+        errno = 0;
         std::ifstream in(from, std::ios::binary);
-        std::ofstream out(tijdelijk, std::ios::binary | std::ios::trunc);
-        if (!in || !out) {
-            fs::remove(tijdelijk, ec);
-            return false;
+        if (!in) {
+            return fout(from + ": " + std::strerror(errno != 0 ? errno : EIO));
         }
-        out << in.rdbuf();
+        errno = 0;
+        std::ofstream out(tijdelijk, std::ios::binary | std::ios::trunc);
+        if (!out) {
+            const int nummer = errno != 0 ? errno : EIO;
+            fs::remove(tijdelijk, ec);
+            return fout(tijdelijk + ": " + std::strerror(nummer));
+        }
+        errno = 0;
+        // Streaming an empty file sets the fail bit though nothing went wrong.
+        if (in.peek() != std::ifstream::traits_type::eof()) {
+            out << in.rdbuf();
+        }
         out.flush();
         if (!out || in.bad()) {
+            const int nummer = errno != 0 ? errno : EIO;
             out.close();
             fs::remove(tijdelijk, ec);
-            return false;
+            return fout(std::strerror(nummer));
         }
     }
     fs::rename(tijdelijk, to, ec);
     if (ec) {
+        const std::string tekst = ec.message();
         fs::remove(tijdelijk, ec);
-        return false;
+        return fout(to + ": " + tekst);
     }
     return true;
 }

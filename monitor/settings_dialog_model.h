@@ -226,7 +226,8 @@ class SettingsDialogModel {
 std::optional<std::int32_t> LeesGeheelGetal(const std::string& text);
 
 // Copies `from` into `to` as a whole: a file next to the target first, renamed over it, so a
-// failed copy leaves nothing half-written. False when it fails or `from` is `to` itself.
-bool KopieerHeel(const std::string& from, const std::string& to);
+// failed copy leaves nothing half-written. False when it fails or `from` is `to` itself, with
+// the reason in `reden` when given.
+bool KopieerHeel(const std::string& from, const std::string& to, std::string* reden = nullptr);
 
 }  // namespace monitor
