@@ -48,6 +48,11 @@ void TDBEdit::ShowField() {
         }
     }
     setMaxLength(max);
+    // Entering the edit state shows the same text: leave it, so the key that began the edit
+    // lands where the cursor stands.
+    if (shown == text()) {
+        return;
+    }
     showing_ = true;
     setText(shown);
     setCursorPosition(0);

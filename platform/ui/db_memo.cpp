@@ -47,6 +47,9 @@ void TDBMemo::ShowField() {
         }
     }
     shown.remove(QLatin1Char('\r'));
+    if (shown == toPlainText()) {
+        return;
+    }
     showing_ = true;
     setPlainText(shown);
     showing_ = false;

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTest>
+#include <QTextCursor>
 #include <QToolButton>
 #include <memory>
 #include <string>
@@ -160,6 +161,25 @@ TEST_F(EditFixture, EditHandsOverOnEnterAndPostAndEscRestores) {
     EXPECT_EQ(people.Field("NAAM").AsString(), "Post");
     people.table->Next();
     EXPECT_EQ(edit.text(), "n2");
+}
+
+// The key that starts an edit lands where the cursor stood, not at the start of the text.
+TEST_F(EditFixture, TheFirstKeyOfAnEditKeepsTheCursor) {
+    edit.setCursorPosition(2);
+    QTest::keyClicks(&edit, "x");
+    EXPECT_EQ(edit.text(), "n1x");
+    EXPECT_EQ(edit.cursorPosition(), 3);
+
+    people.table->Cancel();
+    people.table->Last();
+    people.table->Edit();
+    people.Field("MEMO").SetAsString("eerste");
+    people.table->Post();
+    QTextCursor end = memo.textCursor();
+    end.movePosition(QTextCursor::End);
+    memo.setTextCursor(end);
+    QTest::keyClicks(&memo, "!");
+    EXPECT_EQ(memo.toPlainText(), "eerste!");
 }
 
 TEST_F(EditFixture, ReadOnlySetSwallowsTyping) {
