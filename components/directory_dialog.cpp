@@ -3,13 +3,16 @@
 #include <QBoxLayout>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStorageInfo>
+#include <QTimer>
 #include <QTreeView>
 #include <filesystem>
 #include <system_error>
@@ -81,19 +84,34 @@ TabcsfDirectoryDialog::TabcsfDirectoryDialog(QWidget* parent) : QDialog(parent) 
             FolderChanged(model_->filePath(index).toStdString());
         }
     });
-    // The tree reads folders in its own thread; the current folder is marked once it is read.
-    connect(model_, &QFileSystemModel::directoryLoaded, this, [this] {
-        const QModelIndex index = model_->index(Q(folder_));
-        if (index.isValid()) {
-            for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) {
-                DirectoryListBox1->expand(up);
-            }
-            if (DirectoryListBox1->currentIndex() != index) {
-                DirectoryListBox1->setCurrentIndex(index);
-            }
-            DirectoryListBox1->scrollTo(index);
+    // The tree reads each folder in its own thread and sorts it once read, which moves the rows
+    // below; the starting folder is marked again after every such change until the user acts.
+    markTimer_ = new QTimer(this);
+    markTimer_->setSingleShot(true);
+    markTimer_->setInterval(0);
+    connect(markTimer_, &QTimer::timeout, this, &TabcsfDirectoryDialog::MarkPending);
+    const auto remark = [this] {
+        if (!pending_.isEmpty()) {
+            markTimer_->start();
         }
-    });
+    };
+    connect(model_, &QFileSystemModel::directoryLoaded, this, remark);
+    connect(model_, &QFileSystemModel::layoutChanged, this, remark);
+    connect(model_, &QFileSystemModel::rowsInserted, this, remark);
+    const auto userActs = [this] {
+        if (!marking_) {
+            pending_.clear();
+        }
+    };
+    connect(DirectoryListBox1, &QTreeView::expanded, this, userActs);
+    connect(DirectoryListBox1, &QTreeView::collapsed, this, userActs);
+    connect(DirectoryListBox1->verticalScrollBar(), &QScrollBar::actionTriggered, this, userActs);
+    connect(DirectoryListBox1->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this, userActs](const QModelIndex& current) {
+                if (model_->filePath(current) != pending_) {
+                    userActs();
+                }
+            });
     connect(DriveComboBox1, &QComboBox::activated, this, &TabcsfDirectoryDialog::DriveChosen);
     connect(btnOK, &QPushButton::clicked, this, &TabcsfDirectoryDialog::btnOKClick);
     connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -105,17 +123,47 @@ bool TabcsfDirectoryDialog::SetFolder(const std::string& folder) {
         return false;
     }
     const QString path = QDir(Q(folder)).absolutePath();
-    const QModelIndex index = model_->index(path);
-    if (index.isValid()) {
-        for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) {
-            DirectoryListBox1->expand(up);
-        }
-        DirectoryListBox1->setCurrentIndex(index);
-        DirectoryListBox1->scrollTo(index);
-    }
+    pending_ = path;
+    MarkPending();
     // The tree may still be reading; the folder holds regardless.
     FolderChanged(path.toStdString());
     return true;
+}
+
+void TabcsfDirectoryDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!pending_.isEmpty()) {
+        markTimer_->start();
+    }
+}
+
+void TabcsfDirectoryDialog::MarkPending() {
+    if (pending_.isEmpty()) {
+        return;
+    }
+    marking_ = true;
+    // The deepest level known so far; reading it brings the next one.
+    QString known = pending_;
+    QModelIndex index = model_->index(known);
+    while (!index.isValid() && known != "/" && !known.isEmpty()) {
+        known = QFileInfo(known).path();
+        index = model_->index(known);
+    }
+    for (QModelIndex up = index.parent(); up.isValid(); up = up.parent()) {
+        DirectoryListBox1->expand(up);
+    }
+    if (index.isValid() && known == pending_) {
+        if (DirectoryListBox1->currentIndex() != index) {
+            DirectoryListBox1->setCurrentIndex(index);
+        }
+        DirectoryListBox1->scrollTo(index);
+    } else if (index.isValid()) {
+        DirectoryListBox1->expand(index);
+        if (model_->canFetchMore(index)) {
+            model_->fetchMore(index);
+        }
+    }
+    marking_ = false;
 }
 
 void TabcsfDirectoryDialog::FolderChanged(const std::string& folder) {

@@ -12,6 +12,8 @@ class QFileSystemModel;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QShowEvent;
+class QTimer;
 class QTreeView;
 
 // The chooser's window: a folder tree, the mounted file systems as the drive list, the path as
@@ -44,13 +46,21 @@ class TabcsfDirectoryDialog : public QDialog {
     QPushButton* btnCancel;
     QPushButton* btnHelp;
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
+    void MarkPending();
     void FolderChanged(const std::string& folder);
     void DriveChosen(int index);
     bool Ask(int message, const std::string& path);
     void Tell(int message, const std::string& path);
 
     QFileSystemModel* model_;
+    QTimer* markTimer_;
+    // The folder the tree still has to reach and show; empty once the user takes over.
+    QString pending_;
+    bool marking_ = false;
     std::string folder_;
     std::string result_;
     std::string createError_;

@@ -142,7 +142,7 @@ QLabel* Link(QWidget* ouder, const QString& tekst, const char* doel) {
 
 QWidget* Pagina(QTabWidget* tabs, const char* titel, int help) {
     auto* pagina = new QWidget(tabs);
-    pagina->setProperty("helpContext", help);
+    ui::SetControlHelpContext(pagina, help);
     tabs->addTab(pagina, titel);
     tabs->setTabToolTip(tabs->count() - 1, titel);
     return pagina;
@@ -232,6 +232,12 @@ void Tfinstellingen::Bouwen() {
     kolom->setMenuBar(menu);
     tabs = new QTabWidget(this);
     tabs->setUsesScrollButtons(false);  // every page's tab in sight
+    // The tab row is no part of a page; F1 there still means the page in front.
+    connect(tabs, &QTabWidget::currentChanged, this, [this](int index) {
+        if (QWidget* pagina = tabs->widget(index)) {
+            ui::SetControlHelpContext(tabs, ui::ControlHelpContext(pagina));
+        }
+    });
     kolom->addWidget(tabs, 1);
 
     // 1 Belverin

@@ -1,9 +1,13 @@
 #include "components/directory_dialog.h"
 
 #include <QApplication>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -159,6 +163,64 @@ TEST_F(DirectoryChooser, InvalidTypedPathStaysOpenWithItsError) {
     ASSERT_EQ(dialogs.shown().size(), 1u);
     EXPECT_EQ(dialogs.shown()[0].text, DirectoryMessage(kMsgInvalidName, root.string() + "//x"));
     EXPECT_EQ(dialogs.shown()[0].type, ui::MsgDlgType::Error);
+}
+
+TEST_F(DirectoryChooser, TreeReachesAndShowsTheStartingFolder) {
+    // Away from the temporary folder: others change it all the time, and each re-read there
+    // would move the tree by chance.
+    fs::remove_all(root);
+    root = fs::current_path() / root.filename();
+    // Enough folders sorted before it that the tree must scroll once it has read them all.
+    const fs::path parent = root / "een" / "twee" / "drie";
+    for (int i = 0; i < 60; ++i) {
+        fs::create_directories(parent / ("m" + std::to_string(100 + i)));
+    }
+    const fs::path deep = parent / "zz";
+    fs::create_directories(deep);
+    TDirectoryDialog chooser;
+    chooser.Directory = deep.string();
+    bool shown = false;
+    std::string current;
+    std::vector<std::string> collapsed;
+    bool scrolledBack = true;
+    Drive({[&](TabcsfDirectoryDialog& d) {
+        QTreeView* tree = d.DirectoryListBox1;
+        auto* model = qobject_cast<QFileSystemModel*>(tree->model());
+        ASSERT_NE(model, nullptr);
+        const QModelIndex top = model->index(QString::fromStdString(parent.string()));
+        const QPersistentModelIndex zz = model->index(QString::fromStdString(deep.string()));
+        const auto folders = static_cast<int>(
+            std::distance(fs::directory_iterator(parent), fs::directory_iterator()));
+        // Read and sorted: "zz" has come last among its siblings.
+        shown = QTest::qWaitFor(
+            [&] {
+                const QModelIndex at = tree->currentIndex();
+                return model->rowCount(top) == folders && zz.row() == folders - 1 && at.isValid() &&
+                       tree->viewport()->rect().contains(tree->visualRect(at));
+            },
+            5000);
+        current = model->filePath(tree->currentIndex()).toStdString();
+        for (QModelIndex up = tree->currentIndex().parent(); up.isValid(); up = up.parent()) {
+            if (!tree->isExpanded(up)) {
+                collapsed.push_back(model->filePath(up).toStdString());
+            }
+        }
+        // Once the user scrolls and opens another folder, the tree stays where they put it.
+        const QString other = QString::fromStdString((parent / "m100").string());
+        bool otherRead = false;
+        QObject::connect(model, &QFileSystemModel::directoryLoaded, tree,
+                         [&](const QString& path) { otherRead = otherRead || path == other; });
+        tree->verticalScrollBar()->triggerAction(QAbstractSlider::SliderToMinimum);
+        tree->expand(model->index(other));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return otherRead; }, 5000));
+        QTest::qWait(100);
+        scrolledBack = tree->verticalScrollBar()->value() != 0;
+    }});
+    EXPECT_FALSE(chooser.Execute());
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(current, deep.string());
+    EXPECT_EQ(collapsed, std::vector<std::string>{});
+    EXPECT_FALSE(scrolledBack);
 }
 
 }  // namespace

@@ -6,7 +6,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,6 +22,7 @@
 #include "platform/rtl/ini_file.h"
 #include "platform/rtl/program_folder.h"
 #include "platform/ui/qt_test_app.h"
+#include "platform/ui/recording_help.h"
 #include "platform/ui/scripted_dialogs.h"
 
 namespace monitor {
@@ -241,6 +244,40 @@ TEST_F(SettingsWindow, RecordingRunsUntilStopped) {
     EXPECT_EQ(venster->OpnameVenster(), nullptr);
     EXPECT_EQ(venster->introlist->item(2)->text(), "intro3.wav");
     EXPECT_TRUE(venster->BT->isEnabled());
+}
+
+TEST_F(SettingsWindow, F1ShowsTheHelpOfThePageInFront) {
+    const std::vector<int> pagina = {370, 510, 410, 430, 550, 420, 20, 560, 490};
+    ASSERT_EQ(venster->tabs->count(), static_cast<int>(pagina.size()));
+    ui::RecordingHelp help;
+    // F1 goes to the focused control and reaches the window through its parents.
+    const auto f1 = [&](QWidget* focus) {
+        focus->setFocus();
+        QTest::keyClick(focus, Qt::Key_F1);
+    };
+    std::vector<int> opPagina;
+    std::vector<int> opTab;
+    for (int i = 0; i < venster->tabs->count(); ++i) {
+        venster->tabs->setCurrentIndex(i);
+        QWidget* veld = nullptr;
+        for (QWidget* w : venster->tabs->widget(i)->findChildren<QWidget*>()) {
+            if (!veld && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus)) {
+                veld = w;
+            }
+        }
+        ASSERT_NE(veld, nullptr) << "page " << i;
+        help.contexts.clear();
+        f1(veld);
+        opPagina.insert(opPagina.end(), help.contexts.begin(), help.contexts.end());
+        help.contexts.clear();
+        f1(venster->tabs->tabBar());
+        opTab.insert(opTab.end(), help.contexts.begin(), help.contexts.end());
+    }
+    EXPECT_EQ(opPagina, pagina);
+    EXPECT_EQ(opTab, pagina);
+    help.contexts.clear();
+    f1(venster->Bclose);  // the buttons below the pages belong to the window
+    EXPECT_EQ(help.contexts, std::vector<int>{640});
 }
 
 }  // namespace

@@ -8,6 +8,18 @@
 
 namespace ui {
 
+namespace {
+constexpr const char* kHelpProperty = "helpContext";
+}  // namespace
+
+void SetControlHelpContext(QWidget* control, int context) {
+    control->setProperty(kHelpProperty, context);
+}
+
+int ControlHelpContext(const QWidget* control) {
+    return control->property(kHelpProperty).toInt();
+}
+
 Form::Form(QWidget* parent) : QWidget(parent, Qt::Window) {}
 
 void Form::SetCaption(const std::string& caption) {
@@ -33,9 +45,21 @@ bool Form::StayOnTop() const {
     return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
+int Form::CurrentHelpContext() const {
+    const QWidget* focus = focusWidget();
+    if (focus && isAncestorOf(focus)) {
+        for (const QWidget* w = focus; w != this; w = w->parentWidget()) {
+            if (const int context = ControlHelpContext(w); context != 0) {
+                return context;
+            }
+        }
+    }
+    return helpContext_;
+}
+
 void Form::ShowHelp() const {
-    if (helpContext_ != 0) {
-        ShowHelpContext(helpContext_);
+    if (const int context = CurrentHelpContext(); context != 0) {
+        ShowHelpContext(context);
     }
 }
 
@@ -116,7 +140,7 @@ void Form::closeEvent(QCloseEvent* event) {
 }
 
 void Form::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_F1 && helpContext_ != 0) {
+    if (event->key() == Qt::Key_F1 && CurrentHelpContext() != 0) {
         ShowHelp();
         event->accept();
         return;

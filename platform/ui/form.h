@@ -29,7 +29,10 @@ class Form : public QWidget {
 
     void SetHelpContext(int context) { helpContext_ = context; }
     int HelpContext() const { return helpContext_; }
-    // Opens the help of the form's context (F1 does too); nothing for context 0.
+    // The focused control's help context, else that of the nearest control around it that has
+    // one, else the form's.
+    int CurrentHelpContext() const;
+    // Opens the help of the current context (F1 does too); nothing for context 0.
     void ShowHelp() const;
 
     void SetFormFont(const FontSpec& font);
@@ -53,5 +56,9 @@ class Form : public QWidget {
     int helpContext_ = 0;
     TColor fontColor_ = clWindowText;
 };
+
+// A control's own help context within its form; 0 leaves it to the control around it.
+void SetControlHelpContext(QWidget* control, int context);
+int ControlHelpContext(const QWidget* control);
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QPointer>
 #include <cstdio>
 #include <filesystem>
@@ -194,6 +195,25 @@ TEST(Form, HelpContext) {
     QCoreApplication::sendEvent(&form, &f1);
     form.ShowHelp();
     EXPECT_EQ(help.contexts, (std::vector<int>{640, 640}));
+}
+
+TEST(Form, F1TakesTheContextNearestTheFocus) {
+    RecordingHelp help;
+    DesignForm form;
+    form.SetHelpContext(640);
+    auto* pagina = new QWidget(&form);
+    SetControlHelpContext(pagina, 700);
+    auto* binnen = new QLineEdit(pagina);  // no context of its own
+    auto* eigen = new QLineEdit(pagina);
+    SetControlHelpContext(eigen, 710);
+    auto* buiten = new QLineEdit(&form);
+    for (QWidget* focus : {binnen, eigen, buiten}) {
+        focus->setFocus();
+        // The edit ignores F1; it travels up to the form.
+        QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+        QCoreApplication::sendEvent(focus, &f1);
+    }
+    EXPECT_EQ(help.contexts, (std::vector<int>{700, 710, 640}));
 }
 
 }  // namespace
