@@ -129,9 +129,12 @@ TFTelefoonklapper::TFTelefoonklapper(rtl::TIniFile& ini, rtl::TIniFile& gridIni,
     BuildGrid();
     layout->addWidget(g2_, 1);
     layout->addWidget(BuildBottomPanel());
+    foongrep_ = std::make_unique<KlapperFoongrep>(*core_, *foongrepMenu_, *annuleerZoeken_, *lbfa_);
 }
 
 TFTelefoonklapper::~TFTelefoonklapper() {
+    // A lookup still running writes nothing once its window goes.
+    foongrep_.reset();
     try {
         core_->Destroy();
     } catch (const std::exception& error) {
@@ -144,7 +147,7 @@ TFTelefoonklapper::~TFTelefoonklapper() {
 
 void TFTelefoonklapper::BuildMenus(QMenuBar& bar) {
     bar.addMenu("Instellingen");
-    bar.addMenu("Foongrep");
+    foongrepMenu_ = bar.addMenu("Foongrep");
 
     sortMenu_ = bar.addMenu("Sorteren");
     auto* sortGroup = new QActionGroup(this);
@@ -215,6 +218,7 @@ QWidget* TFTelefoonklapper::BuildBottomPanel() {
     row->addWidget(sluiten);
 
     annuleerZoeken_ = new QPushButton("annuleer zoeken", panel);
+    annuleerZoeken_->setObjectName("annuleerzoeken");
     annuleerZoeken_->setVisible(false);
     row->addWidget(annuleerZoeken_);
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "monitor/book/klapper_core.h"
+#include "monitor/book/klapper_foongrep.h"
 #include "platform/ui/form.h"
 
 class QAction;
@@ -45,6 +46,8 @@ class TFTelefoonklapper : public ui::Form {
     QAction& GeenFilter() { return *geenFilter_; }
     QLabel& lteller() { return *lteller_; }
     QLabel& lbfa() { return *lbfa_; }
+    KlapperFoongrep& Foongrep() { return *foongrep_; }
+    QPushButton& AnnuleerZoeken() { return *annuleerZoeken_; }
 
     // The splash form's status line and the monitor window, as the program connects them.
     std::function<void(const std::string&)> OnSplashStep;
@@ -74,6 +77,7 @@ class TFTelefoonklapper : public ui::Form {
     ui::TDBNavigator* navigator_ = nullptr;
     QMenu* sortMenu_ = nullptr;
     QMenu* filterMenu_ = nullptr;
+    QMenu* foongrepMenu_ = nullptr;
     std::array<QAction*, kKlapperIndexes> sortItems_{};
     std::array<QAction*, kKlapperFilters> filterItems_{};
     QAction* geenFilter_ = nullptr;
@@ -81,6 +85,7 @@ class TFTelefoonklapper : public ui::Form {
     QLabel* lbfa_ = nullptr;
     QLabel* lteller_ = nullptr;
     QPushButton* annuleerZoeken_ = nullptr;
+    std::unique_ptr<KlapperFoongrep> foongrep_;
 };
 
 }  // namespace book

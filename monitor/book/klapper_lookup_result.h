@@ -1,8 +1,6 @@
 #pragma once
 
-#include <string>
-#include <vector>
-
+#include "monitor/book/row_answer.h"
 #include "monitor/directory_result.h"
 
 namespace book {
@@ -16,20 +14,6 @@ struct LookupFieldChecks {
     bool postcode = true;
     bool plaats = true;
     bool veldWissen = false;  // "Veld wissen indien niet gevonden."
-};
-
-// One field to write: its name in the phone book and the new value.
-struct FieldChange {
-    std::string field;
-    std::string value;
-    bool operator==(const FieldChange&) const = default;
-};
-
-// What a read result does to an entry: the fields to change and the status text that
-// lbfa shows and ZOEKSTATUS stores.
-struct EntryAnswer {
-    std::vector<FieldChange> changes;
-    std::string status;
 };
 
 // The entry's answer from a result that was read: found fills the checked fields (the

@@ -56,6 +56,7 @@ void TDataSet::SetActive(bool value) {
             }
             throw;
         }
+        ++openings_;
         SetState(dsBrowse);
         Fire(AfterOpen);
         if (!IsEmpty()) {

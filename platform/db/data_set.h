@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,6 +37,9 @@ class TDataSet : public TComponent {
     void Open() { SetActive(true); }
     void Close() { SetActive(false); }
     bool Active() const { return state_ != dsInactive; }
+    // How often the data set was opened: a bookmark taken under another count may name
+    // another record, since a table emptied while closed reuses record numbers.
+    std::uint64_t Openings() const { return openings_; }
     void SetActive(bool value);
     TDataSetState State() const { return state_; }
     bool Modified() const { return modified_; }
@@ -304,6 +308,7 @@ class TDataSet : public TComponent {
     int calc_fields_size_ = 0;
 
     int disable_count_ = 0;
+    std::uint64_t openings_ = 0;
     TDataSetState disable_state_ = dsInactive;
     TDataEvent enable_event_ = deDataSetChange;
 

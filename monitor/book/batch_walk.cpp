@@ -1,0 +1,107 @@
+#include "monitor/book/batch_walk.h"
+
+#include <exception>
+#include <utility>
+
+namespace book {
+
+BatchWalk::BatchWalk(LookupTable& table, RowLookup& lookup, WalkView& view)
+    : table_(table), lookup_(lookup), view_(view) {}
+
+BatchWalk::~BatchWalk() {
+    if (running_) {
+        lookup_.Hold(false);
+    }
+}
+
+bool BatchWalk::Start(BatchPlan plan, std::function<void()> done) {
+    if (running_ || lookup_.Running() || lookup_.Held()) {
+        return false;
+    }
+    try {
+        if (!table_.Current()) {
+            return false;
+        }
+        plan_ = std::move(plan);
+        if (plan_.before) {
+            plan_.before();
+        }
+        rows_ = table_.Rows();
+        opening_ = table_.Opening();
+    } catch (const std::exception& error) {
+        view_.Failure(error.what());
+        return false;
+    }
+    done_ = std::move(done);
+    next_ = 0;
+    cancel_ = false;
+    running_ = true;
+    lookup_.Hold(true);
+    view_.Busy(true);
+    view_.BatchRunning(true);
+    Next();
+    return true;
+}
+
+void BatchWalk::Next() {
+    view_.Later([this, alive = std::weak_ptr<int>(alive_)] {
+        if (!alive.expired()) {
+            Step();
+        }
+    });
+}
+
+void BatchWalk::Step() {
+    if (cancel_ || table_.Opening() != opening_) {
+        End(true);
+        return;
+    }
+    if (next_ >= rows_.size()) {
+        End(false);
+        return;
+    }
+    const RowMark row = rows_[next_++];
+    std::optional<std::string> number;
+    try {
+        number = table_.NumberAt(row);
+        if (number && plan_.qualifies && !plan_.qualifies(row)) {
+            number.reset();
+        }
+        if (number && !table_.MoveTo(row)) {
+            number.reset();
+        }
+    } catch (const std::exception& error) {
+        view_.Failure(error.what());
+        number.reset();
+    }
+    const auto then = [this, alive = std::weak_ptr<int>(alive_)] {
+        if (!alive.expired()) {
+            Next();
+        }
+    };
+    if (!number || !lookup_.LookUp(row, *number, then)) {
+        Next();
+    }
+}
+
+void BatchWalk::End(bool cancelled) {
+    running_ = false;
+    lookup_.Hold(false);
+    view_.BatchRunning(false);
+    view_.ShowStatus(cancelled ? plan_.cancelled : plan_.finished);
+    if (plan_.after) {
+        try {
+            plan_.after();
+        } catch (const std::exception& error) {
+            view_.Failure(error.what());
+        }
+    }
+    view_.Busy(false);
+    if (done_) {
+        auto done = std::move(done_);
+        done_ = nullptr;
+        done();
+    }
+}
+
+}  // namespace book
