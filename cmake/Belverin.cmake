@@ -1,7 +1,8 @@
-# belverin_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [ENV <VAR=value...>])
-# One GoogleTest executable; ctest lists each test of it.
+# belverin_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [ENV <VAR=value...>] [SERIAL])
+# One GoogleTest executable; ctest lists each test of it. SERIAL runs its tests alone, for tests
+# that measure how late the event loop runs, which other tests' load on the cores would falsify.
 function(belverin_add_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LIBS;ENV" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
   set(env
@@ -17,7 +18,7 @@ function(belverin_add_gtest name)
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT 300)
+    PROPERTIES TIMEOUT 300 RUN_SERIAL ${ARG_SERIAL})
 endfunction()
 
 # belverin_add_benchmark(<name> SOURCES <files...> [LIBS <targets...>])

@@ -518,6 +518,72 @@ int TBDEDataSet::CompareBookmarks(const db::TBookmark& first, const db::TBookmar
     return result == 2 ? 0 : result;
 }
 
+bool TBDEDataSet::PositionalRows() const {
+    return handle_ != 0 && layout_.bookmarkSize == kBookmarkSize &&
+           DbiGetRecNoAtPosition(handle_, 0, nullptr) == kOk;
+}
+
+int TBDEDataSet::RowCount() {
+    CheckActive();
+    if (!PositionalRows()) {
+        return db::TDataSet::RowCount();
+    }
+    int32_t count = 0;
+    Check(DbiGetRecordCount(handle_, &count));
+    return count;
+}
+
+db::TBookmark TBDEDataSet::BookmarkAt(int row) {
+    CheckActive();
+    if (!PositionalRows()) {
+        return db::TDataSet::BookmarkAt(row);
+    }
+    int32_t recno = 0;
+    if (row < 0 || DbiGetRecNoAtPosition(handle_, row + 1, &recno) != kOk || recno == 0) {
+        return {};
+    }
+    db::TBookmark bookmark(kBookmarkSize, '\0');
+    std::memcpy(bookmark.data(), &recno, kBookmarkSize);
+    return bookmark;
+}
+
+int TBDEDataSet::RowOf(const db::TBookmark& bookmark) {
+    CheckActive();
+    if (!PositionalRows()) {
+        return db::TDataSet::RowOf(bookmark);
+    }
+    if (bookmark.size() != static_cast<std::size_t>(kBookmarkSize)) {
+        return -1;
+    }
+    int32_t recno = 0;
+    std::memcpy(&recno, bookmark.data(), kBookmarkSize);
+    int32_t position = 0;
+    if (DbiGetPositionOfRecNo(handle_, recno, &position) != kOk || position == 0) {
+        return -1;
+    }
+    return position - 1;
+}
+
+int TBDEDataSet::ReadRows(int first, int count, const std::function<void(int row)>& visit) {
+    CheckActive();
+    if (!PositionalRows()) {
+        return db::TDataSet::ReadRows(first, count, visit);
+    }
+    if (first < 0 || count <= 0) {
+        return 0;
+    }
+    // While records can be hidden, stepping would read the hidden ones between the rows.
+    std::vector<db::TBookmark> rows;
+    for (int row = first; row < first + count; ++row) {
+        db::TBookmark bookmark = BookmarkAt(row);
+        if (bookmark.empty()) {
+            break;
+        }
+        rows.push_back(std::move(bookmark));
+    }
+    return ReadRowsAt(rows, first, visit);
+}
+
 int TBDEDataSet::GetRecordCount() {
     CheckActive();
     int32_t count = 0;
@@ -661,6 +727,12 @@ bool TBDEDataSet::GetFieldData(db::TField& field, void* buffer) {
     if (field.FieldNo() > 0) {
         bool blank = false;
         Check(DbiGetField(handle_, static_cast<uint16_t>(field.FieldNo()), record, buffer, &blank));
+        // A memo written but not posted is known only to the buffer's cache.
+        if (IsBlobType(field.DataType())) {
+            if (const std::string* cached = BlobCache(record, field)) {
+                return !cached->empty();
+            }
+        }
         return !blank;
     }
     if (IsCalculated(field)) {

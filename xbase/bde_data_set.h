@@ -98,6 +98,13 @@ class TBDEDataSet : public db::TDataSet {
     void Post() override;
     void Cancel() override;
 
+    // Rows from the engine's positions while the layer can give them (no record-filter
+    // event); else the walking answers.
+    int RowCount() override;
+    db::TBookmark BookmarkAt(int row) override;
+    int RowOf(const db::TBookmark& bookmark) override;
+    int ReadRows(int first, int count, const std::function<void(int row)>& visit) override;
+
     // The session whose callbacks the data set uses.
     virtual TSession& DBSession() const;
 
@@ -191,6 +198,7 @@ class TBDEDataSet : public db::TDataSet {
     friend class TDataSetUpdateObject;
 
     void ReadLayout(RecordLayout& layout);
+    bool PositionalRows() const;
     void AllocKeyBuffers();
     void FreeKeyBuffers();
     int BlobIndexOf(const db::TField& field) const;

@@ -32,6 +32,7 @@ inline constexpr DbiResult kNoSuchTable = 9990;
 inline constexpr DbiResult kNoFreeDatabaseSlot = 9991;
 inline constexpr DbiResult kNoFreeFilterSlot = 9992;
 inline constexpr DbiResult kNoSuchDatabase = 9993;
+inline constexpr DbiResult kCannotAnswer = 9989;    // the layer's own filters would hide records
 inline constexpr DbiResult kEmptyRefused = 9994;    // the engine would not empty the table
 inline constexpr DbiResult kFilterRejected = 9995;  // the engine refused the filter text
 inline constexpr DbiResult kBlobOffsetBeyondEnd = 9998;

@@ -198,6 +198,16 @@ DbiResult PutValue(const TVCLWorkArea& wa, const FieldLayout& f, char* record, c
     }
 }
 
+// A memo field holds the number of its first block, blank or 0 while the memo is empty.
+bool IsEmptyMemoPointer(std::string_view stored) {
+    for (const char c : stored) {
+        if (c != ' ' && c != '0' && c != '\0') {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 DbiResult DbiGetField(CursorHandle table, uint16_t field, const char* record, void* value,
@@ -210,10 +220,15 @@ DbiResult DbiGetField(CursorHandle table, uint16_t field, const char* record, vo
     if (!LayoutOf(*wa, field, &f)) {
         return kNotFound;
     }
+    if (f.type == kFldBlob && record != nullptr && blank != nullptr) {
+        *blank =
+            IsEmptyMemoPointer(std::string_view(record + f.start, static_cast<size_t>(f.width)));
+    }
     if (f.type == kFldBlob || record == nullptr) {
         return kOk;
     }
-    const bool isBlank = IsBlankField(std::string_view(record + f.start, f.width));
+    const bool isBlank =
+        IsBlankField(std::string_view(record + f.start, static_cast<size_t>(f.width)));
     if (blank != nullptr) {
         *blank = isBlank;
     }

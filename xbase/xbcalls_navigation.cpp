@@ -46,27 +46,11 @@ bool PassesCallbackFilter(TVCLWorkArea& wa, const char* record) {
     return true;
 }
 
-// Whether the current record d is still one the cursor would stop on. The walk leaves the
-// cursor on d when it belongs.
+// Whether the current record d is still one the cursor would stop on; the cursor stays on d.
+// The engine answers from its order and the pass it keeps, without stepping over the records
+// a filter hides.
 bool BelongsToSet(int32_t d) {
-    const EngineApi& e = Engine();
-    e.sx_Skip(1);
-    if (!e.sx_Eof()) {
-        e.sx_Skip(-1);
-        return e.sx_RecNo() == d;
-    }
-    e.sx_Go(d);
-    e.sx_Skip(-1);
-    if (!e.sx_Bof()) {
-        e.sx_Skip(1);
-        return e.sx_RecNo() == d;
-    }
-    e.sx_Go(d);
-    if (e.sx_Eof() && e.sx_Bof()) {
-        return false;
-    }
-    e.sx_GoBottom();
-    return e.sx_RecNo() == d;
+    return Engine().sx_PositionOfRecNo(d) != 0;
 }
 
 // A record the engine may hide after it was read: under a filter, or deleted (while deleted

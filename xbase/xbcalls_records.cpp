@@ -89,6 +89,47 @@ DbiResult DbiGetRecordCount(CursorHandle table, int32_t* count) {
     return kOk;
 }
 
+namespace {
+
+bool LayerFilterActive(const TVCLWorkArea& wa) {
+    for (const FilterSlot& slot : wa.filters) {
+        if (slot.active && (slot.isCallback || slot.kind == 2)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace
+
+DbiResult DbiGetRecNoAtPosition(CursorHandle table, int32_t position, int32_t* recordNumber) {
+    TVCLWorkArea* wa = SelectTable(table);
+    if (wa == nullptr) {
+        return kNoSuchTable;
+    }
+    if (LayerFilterActive(*wa)) {
+        return kCannotAnswer;
+    }
+    if (recordNumber != nullptr) {
+        *recordNumber = Engine().sx_RecNoAtPosition(position);
+    }
+    return kOk;
+}
+
+DbiResult DbiGetPositionOfRecNo(CursorHandle table, int32_t recordNumber, int32_t* position) {
+    TVCLWorkArea* wa = SelectTable(table);
+    if (wa == nullptr) {
+        return kNoSuchTable;
+    }
+    if (LayerFilterActive(*wa)) {
+        return kCannotAnswer;
+    }
+    if (position != nullptr) {
+        *position = Engine().sx_PositionOfRecNo(recordNumber);
+    }
+    return kOk;
+}
+
 DbiResult DbiEmptyTable(DbHandle /*db*/, CursorHandle table, const char* /*tableName*/,
                         const char* /*driver*/) {
     TVCLWorkArea* wa = TableRecord(table);

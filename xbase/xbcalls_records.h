@@ -49,6 +49,12 @@ DbiResult DbiModifyRecord(CursorHandle table, const char* record, bool freeLock)
 DbiResult DbiDeleteRecord(CursorHandle table, const char* record);
 DbiResult DbiRelRecordLock(CursorHandle table, bool all);
 DbiResult DbiGetRecordCount(CursorHandle table, int32_t* count);
+// Rows of the current order without moving the cursor: the physical record number at a 1-based
+// position among the records navigation visits (0 past the end), and a record's position
+// among them (0 when navigation would not visit it). kCannotAnswer while a filter of the
+// layer's own (a record-filter event or a search) can hide records.
+DbiResult DbiGetRecNoAtPosition(CursorHandle table, int32_t position, int32_t* recordNumber);
+DbiResult DbiGetPositionOfRecNo(CursorHandle table, int32_t recordNumber, int32_t* position);
 // Empties `table`; the database, name and driver are not read.
 DbiResult DbiEmptyTable(DbHandle db, CursorHandle table, const char* tableName, const char* driver);
 

@@ -88,6 +88,9 @@ void outlookaankoppelen() {
         k.naamruimte = k.application->GetNameSpace("MAPI");
         k.contacten = k.naamruimte->GetDefaultFolder(outlook::olFolderContacts);
         k.logboek = k.naamruimte->GetDefaultFolder(outlook::olFolderJournal);
+        // The folder is read now, at linking, so neither the first call's search nor a tool's
+        // start holds up the event loop reading every file.
+        k.contacten->Items();
         instellingen.koppeling = true;
     } catch (const outlook::EAutomationError&) {
         // Half a link would answer searches from a store that is not there.

@@ -912,6 +912,41 @@ int TDataSet::ReadRowsFrom(const TBookmark& start, int first, int count,
     return visited;
 }
 
+int TDataSet::ReadRowsAt(const std::vector<TBookmark>& rows, int first,
+                         const std::function<void(int row)>& visit) {
+    CheckActive();
+    if (rows.empty()) {
+        return 0;
+    }
+    char* buffer = PeekBuffer();
+    CursorPosChanged();
+    int visited = 0;
+    {
+        PeekScope scope(peeking_, buffer);
+        const TDataSetState old = SetTempState(dsBrowse);
+        try {
+            for (const TBookmark& row : rows) {
+                if (row.empty()) {
+                    break;
+                }
+                InternalGotoBookmark(row.data());
+                if (GetRecord(buffer, gmCurrent, false) != grOK) {
+                    break;
+                }
+                visit(first + visited);
+                ++visited;
+            }
+        } catch (...) {
+            RestoreState(old);
+            RestoreCursorAfterPeek();
+            throw;
+        }
+        RestoreState(old);
+    }
+    RestoreCursorAfterPeek();
+    return visited;
+}
+
 void TDataSet::RestoreCursorAfterPeek() {
     if (!InEditModes(state_) || buffers_.empty()) {
         return;

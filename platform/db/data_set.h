@@ -229,6 +229,10 @@ class TDataSet : public TComponent {
     // numbering them from first: one positioning, then one read per row.
     int ReadRowsFrom(const TBookmark& start, int first, int count,
                      const std::function<void(int row)>& visit);
+    // Visits the records of the bookmarks as rows first, first+1, ...: one positioning and one
+    // read per row, for when the records between them need not be read.
+    int ReadRowsAt(const std::vector<TBookmark>& rows, int first,
+                   const std::function<void(int row)>& visit);
     // True while ReadRecordAt or ScanRecords lends ActiveBuffer() a record off the ring.
     bool Peeking() const { return peeking_ != nullptr; }
     char* ActiveBuffer() const;

@@ -143,9 +143,17 @@ std::pair<CardKind, ContactCard> ContactCard::Parse(std::string_view bytes) {
     if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
         bytes.remove_prefix(3);
     }
-    const std::string text =
-        rtl::IsValidUtf8(bytes) ? std::string(bytes) : rtl::Cp1252ToUtf8(bytes);
-    for (const std::string& logical : UnfoldLines(text)) {
+    // Folding is at the octet level and may split a character, so unfold before judging the
+    // encoding.
+    std::vector<std::string> logicals = UnfoldLines(bytes);
+    bool utf8 = true;
+    for (const std::string& logical : logicals) {
+        utf8 = utf8 && rtl::IsValidUtf8(logical);
+    }
+    for (std::string& logical : logicals) {
+        if (!utf8) {
+            logical = rtl::Cp1252ToUtf8(logical);
+        }
         auto line = ParseContentLine(logical);
         if (!line) {
             return {CardKind::Broken, card};

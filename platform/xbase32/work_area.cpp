@@ -47,7 +47,9 @@ std::string WorkArea::BaseName() const {
 // Position
 
 bool WorkArea::IsVisible(uint32_t recno) {
+    scratchRecno_ = 0;
     table_->ReadRecord(recno, scratch_.data());
+    scratchRecno_ = recno;
     return IsVisibleRecord(recno, scratch_.data());
 }
 
@@ -85,9 +87,21 @@ uint32_t WorkArea::LastVisible() {
 }
 
 void WorkArea::StandOn(uint32_t recno) {
+    scratchRecno_ = 0;
     table_->ReadRecord(recno, buffer_.data());
     recno_ = recno;
     eof_ = false;
+}
+
+void WorkArea::StandOnFound(uint32_t recno) {
+    if (recno != 0 && recno == scratchRecno_) {
+        buffer_ = scratch_;
+        scratchRecno_ = 0;
+        recno_ = recno;
+        eof_ = false;
+        return;
+    }
+    StandOn(recno);
 }
 
 void WorkArea::StandAtEnd() {
@@ -103,7 +117,7 @@ void WorkArea::GoTop() {
         bof_ = true;
         return;
     }
-    StandOn(r);
+    StandOnFound(r);
     bof_ = false;
 }
 
@@ -114,7 +128,7 @@ void WorkArea::GoBottom() {
         bof_ = true;
         return;
     }
-    StandOn(r);
+    StandOnFound(r);
     bof_ = false;
 }
 
@@ -146,7 +160,7 @@ void WorkArea::Skip(int32_t n) {
             if (r == 0) {
                 StandAtEnd();
             } else {
-                StandOn(r);
+                StandOnFound(r);
             }
         }
         return;
@@ -154,7 +168,7 @@ void WorkArea::Skip(int32_t n) {
     for (int64_t i = 0; i < -static_cast<int64_t>(n); ++i) {
         const uint32_t r = eof_ ? LastVisible() : PriorVisible(recno_);
         if (r != 0) {
-            StandOn(r);
+            StandOnFound(r);
             bof_ = false;
             continue;
         }
@@ -204,6 +218,7 @@ void WorkArea::WriteRecord(uint32_t recno, const char* record) {
     }
     try {
         if (!observers_.empty()) {
+            scratchRecno_ = 0;
             table_->ReadRecord(recno, scratch_.data());
         }
         table_->WriteRecord(recno, record);

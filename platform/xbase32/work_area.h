@@ -85,7 +85,9 @@ class WorkArea {
     uint32_t FirstVisible();
     uint32_t LastVisible();
     void StandOn(uint32_t recno);  // a real record
-    void StandAtEnd();             // the phantom record
+    // StandOn for a record the visibility search just read: the read is not made twice.
+    void StandOnFound(uint32_t recno);
+    void StandAtEnd();  // the phantom record
     void RequireCurrent() const;
     void RequireWritable() const;
     // The one place where a record reaches the file.
@@ -98,6 +100,7 @@ class WorkArea {
     const Settings& settings_;
     std::vector<char> buffer_;
     std::vector<char> scratch_;
+    uint32_t scratchRecno_ = 0;  // the record IsVisible left in scratch_, 0 when none
     uint32_t recno_ = 1;
     bool bof_ = false;
     bool eof_ = false;

@@ -42,6 +42,10 @@ TEST(ContactCard, ReadsWindows1252AndUtf8Names) {
     auto [kind8, card8] = ContactCard::Parse(Card("N:M\xC3\xBCller;;;;\r\nFN:x\r\n"));
     ASSERT_EQ(kind8, CardKind::Contact);
     EXPECT_EQ(card8.Get("lastname"), "M\xC3\xBCller");
+    // Another program folded the line between the two octets of one character.
+    auto [kindFolded, folded] = ContactCard::Parse(Card("N:M\xC3\r\n \xBCller;;;;\r\nFN:x\r\n"));
+    ASSERT_EQ(kindFolded, CardKind::Contact);
+    EXPECT_EQ(folded.Get("lastname"), "M\xC3\xBCller");
 }
 
 TEST(ContactCard, ForeignPhoneNumbersTakeTheFirstFreePropertyOfTheirType) {
