@@ -1,8 +1,10 @@
-# belverin_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [ENV <VAR=value...>] [SERIAL])
-# One GoogleTest executable; ctest lists each test of it. SERIAL runs its tests alone, for tests
-# that measure how late the event loop runs, which other tests' load on the cores would falsify.
+# belverin_add_gtest(<name> SOURCES <files...> [LIBS <targets...>] [ENV <VAR=value...>]
+#                    [LAUNCHER <command...>] [SERIAL])
+# One GoogleTest executable; ctest lists each test of it. LAUNCHER runs the program inside
+# another command (such as a bus of its own). SERIAL runs its tests alone, for tests that
+# measure how late the event loop runs, which other tests' load on the cores would falsify.
 function(belverin_add_gtest name)
-  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LIBS;ENV" ${ARGN})
+  cmake_parse_arguments(ARG "SERIAL" "" "SOURCES;LIBS;ENV;LAUNCHER" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gmock GTest::gtest_main Threads::Threads)
   set(env
@@ -14,7 +16,11 @@ function(belverin_add_gtest name)
       ${ARG_ENV})
   # The environment goes in front of the test program as a launcher, so that both the discovery
   # and every test run see all of it (a list in ENVIRONMENT would be split on the way).
-  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${CMAKE_COMMAND};-E;env;${env}")
+  set(launcher "${CMAKE_COMMAND};-E;env;${env}")
+  if(ARG_LAUNCHER)
+    list(APPEND launcher ${ARG_LAUNCHER})
+  endif()
+  set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${launcher}")
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
