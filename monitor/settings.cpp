@@ -150,6 +150,8 @@ Instellingen LaadInstellingen(const rtl::TIniFile& ini, std::string_view program
     s.bellersstring = ini.ReadString("capi", "bellersstring", d.bellersstring);
     s.gegevensstring = ini.ReadString("capi", "gegevensstring", d.gegevensstring);
 
+    s.opnameprogramma = ini.ReadString("geluid", "opnameprogramma", d.opnameprogramma);
+
     s.suport = ini.ReadBool("msagent", "suport", d.suport);
     s.hide = ini.ReadBool("msagent", "hide", d.hide);
     s.msagentstring = ini.ReadString("msagent", "string", d.msagentstring);

@@ -49,6 +49,9 @@ struct Instellingen {
     // [geluid]
     std::string tijden = std::string(24, '1');     // position h+1 for hour h
     std::string msngeluid = std::string(10, '1');  // position n+1 for MSN n
+    // Edited by hand only: the recorder's command line; the file's path is added as its last
+    // argument.
+    std::string opnameprogramma = "arecord -q -f cd -t wav";
     // [algemeen]
     bool autosaveinklapper = false;
     bool DDE = false;

@@ -57,6 +57,7 @@ TEST(Settings, DefaultsOfAFreshInstallation) {
     EXPECT_EQ(s.lantelefoonstring, "%m@%t@%v@%n@%s@%c@%p");
     EXPECT_EQ(s.voorvoegsel, "");
     EXPECT_EQ(s.logsortering, 0);
+    EXPECT_EQ(s.opnameprogramma, "arecord -q -f cd -t wav");
 }
 
 TEST(Settings, LoadingReadsTheFileAsTheRulesSay) {
@@ -77,6 +78,9 @@ TEST(Settings, LoadingReadsTheFileAsTheRulesSay) {
          [](const Instellingen& s) {
              return s.tijden == std::string(24, '0') && s.msngeluid == "0101010101";
          }},
+        {"the recorder is the hand-edited command line",
+         "[geluid]\r\nopnameprogramma=rec --wav \"my file\"\r\n",
+         [](const Instellingen& s) { return s.opnameprogramma == "rec --wav \"my file\""; }},
         {"a short mask stays short", "[geluid]\r\ntijden=101\r\n",
          [](const Instellingen& s) { return s.tijden == "101"; }},
         {"empty Foongrep folder is the program folder", "[foongrep]\r\nfoongrepdirectory=\r\n",
