@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 
 #include "capi/capi_monitor.h"
@@ -42,6 +43,9 @@ BelverinProgram::~BelverinProgram() {
 
 void BelverinProgram::Splash(const std::string& text) {
     splashSteps_.push_back(text);
+    // Also on the terminal: a start-up that hangs shows where.
+    std::printf("Belverin: %s\n", text.c_str());
+    std::fflush(stdout);
     if (splash_) {
         splash_->SetStep(text);
     }
