@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -155,6 +156,23 @@ TEST_F(ProgramRun, StopSignalsEndItCleanlyAndLeaveNothingOnTheLine) {
     dbf.read(reinterpret_cast<char*>(header), sizeof header);
     const unsigned records = header[4] | header[5] << 8 | header[6] << 16 | header[7] << 24;
     EXPECT_EQ(records, 2u);
+}
+
+TEST_F(ProgramRun, ATableHeldElsewhereGivesItsBoxWhileNothingListens) {
+    os::testing::ChildPipe holder({BELVERIN_TABLE_HOLD_PROBE, folder_ + "/belverinlog.DBF"}, Env());
+    ASSERT_EQ(holder.ReadLine(), "held");
+    auto program = Start();
+    // The log window's start stops at its error box; the line is not open behind it.
+    ASSERT_TRUE(program->WaitForLine("Belverin: Log database laden en indexen maken ", 30s));
+    std::string status;
+    for (int i = 0; i < 10 && status.empty(); ++i) {
+        std::this_thread::sleep_for(200ms);
+        status = Capisim({"status"});
+    }
+    EXPECT_EQ(status.find("applications: 1"), std::string::npos) << status;
+    EXPECT_FALSE(program->Wait(1s)) << "the box waits for the user";
+    program->Signal(SIGKILL);
+    program->Wait();
 }
 
 }  // namespace
