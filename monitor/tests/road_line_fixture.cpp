@@ -102,11 +102,18 @@ void RoadLineTest::SetEntry(const std::string& nummer,
     core->a2().Commit();
 }
 
-void RoadLineTest::Begin() {
+void RoadLineTest::BeginTables() {
     log = std::make_unique<book::TelefoonLog>(folder, *ini, logPort);
     Start();
     log->FormCreate();
     ASSERT_TRUE(log->t1().Active());
+}
+
+void RoadLineTest::Begin() {
+    BeginTables();
+    if (HasFatalFailure()) {
+        return;
+    }
     line = std::make_unique<capi::TBelverin>();
     host = std::make_unique<CallRoadHost>(CallRoadHost::Parts{
         *core, *log, *wave, *line, view, dde, tray.get(), [this] { ++memosShown; }});

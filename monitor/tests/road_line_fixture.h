@@ -67,8 +67,10 @@ class RoadLineTest : public book::testing::KlapperTest {
     void SetEntry(const std::string& nummer,
                   const std::vector<std::pair<std::string, std::string>>& fields);
 
-    // Starts the phone book, the call log, the line (RejectTimeOut afwijstijd) and the host;
-    // returns once the line listens.
+    // Starts the phone book and the call log.
+    void BeginTables();
+    // BeginTables, then the line (RejectTimeOut afwijstijd) and the host; returns once the
+    // line listens.
     void Begin();
     // The names of the sound files the output has opened, in order.
     std::vector<std::string> SoundsOpened() const;
