@@ -28,7 +28,7 @@ std::string SamePath(const std::string& path) {
 }  // namespace
 
 bool AreaView::CountKey::operator==(const CountKey& o) const {
-    return writes == o.writes && shape == o.shape && records == o.records &&
+    return writes == o.writes && shape == o.shape && entries == o.entries && records == o.records &&
            hideDeleted == o.hideDeleted && exact == o.exact && date.century == o.date.century &&
            date.epoch == o.date.epoch && date.format == o.date.format;
 }
@@ -275,6 +275,9 @@ AreaView::CountKey AreaView::CurrentCountKey() {
     CountKey k;
     k.writes = g_writes;
     k.shape = shape_;
+    if (IndexOrder* order = Order(0)) {
+        k.entries = order->Version();
+    }
     k.records = area_.RecCount();
     k.hideDeleted = settings_.hideDeleted;
     k.exact = settings_.exact;

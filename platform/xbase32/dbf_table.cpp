@@ -155,8 +155,15 @@ uint32_t DbfTable::Append(const char* buffer, int lockTimeout) {
         !LockWithTimeout(dbf_.Fd(), lock_offset::kHeader, LockKind::kExclusive, lockTimeout)) {
         return 0;
     }
+    uint32_t locked = 0;
     try {
         const uint32_t recno = RecordCount() + 1;
+        // The record is locked before the count shows it, so that another open never takes
+        // the blank record for a finished one. Nobody else can know it yet: this cannot wait.
+        if (shared && !LockRecord(recno, 0)) {
+            throw Error("record " + std::to_string(recno) + " is locked elsewhere");
+        }
+        locked = shared ? recno : 0;
         StampOnce();
         const size_t length = static_cast<size_t>(RecordLength());
         std::string out(buffer, length);
@@ -165,13 +172,14 @@ uint32_t DbfTable::Append(const char* buffer, int lockTimeout) {
                      out.size());
         WriteCount(recno);
         if (shared) {
-            // Nobody else can know the record yet, so this cannot wait.
-            LockRecord(recno, 0);
             Unlock(dbf_.Fd(), lock_offset::kHeader);
         }
         return recno;
     } catch (...) {
         if (shared) {
+            if (locked != 0 && count_ < locked) {
+                UnlockRecord(locked);  // the count never showed it
+            }
             Unlock(dbf_.Fd(), lock_offset::kHeader);
         }
         throw;
@@ -198,6 +206,18 @@ void DbfTable::UnlockRecord(uint32_t recno) {
     if (recordLocks_.erase(recno) != 0) {
         Unlock(dbf_.Fd(), lock_offset::kRecordBase + recno);
     }
+}
+
+std::vector<uint32_t> DbfTable::RecordsHeldElsewhere(uint32_t first, uint32_t last) const {
+    std::vector<uint32_t> held;
+    if (mode_ == OpenMode::kExclusive || first > last) {
+        return held;
+    }
+    for (const uint64_t byte : HeldElsewhere(dbf_.Fd(), lock_offset::kRecordBase + first,
+                                             lock_offset::kRecordBase + last)) {
+        held.push_back(static_cast<uint32_t>(byte - lock_offset::kRecordBase));
+    }
+    return held;
 }
 
 void DbfTable::UnlockAll() {

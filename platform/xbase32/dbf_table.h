@@ -56,6 +56,9 @@ class DbfTable {
     bool HoldsRecordLock(uint32_t recno) const;
     void UnlockRecord(uint32_t recno);
     void UnlockAll();
+    // Records in [first, last] whose lock another open holds: an append holds its record from
+    // before the count shows it until its writer lets go. Empty in exclusive use.
+    std::vector<uint32_t> RecordsHeldElsewhere(uint32_t first, uint32_t last) const;
 
     // Keeps other writers of the memo file out while blocks are allocated.
     bool LockMemo(int timeout);

@@ -133,6 +133,12 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
         keys[i].reserve(orders[i]->key_.KeyLength() * count);
         recnos[i].reserve(count);
     }
+    // Asked before the records are read: a record let go of after this reads as finished.
+    const std::vector<uint32_t> held = table.RecordsHeldElsewhere(1, count);
+    auto nextHeld = held.begin();
+    for (IndexOrder* o : orders) {
+        o->inFlight_.clear();
+    }
     const uint32_t block = BlockRecords(table);
     std::vector<char> buffer(static_cast<std::size_t>(block) * length);
     uint32_t deleted = 0;
@@ -144,6 +150,12 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
             const uint32_t recno = first + j;
             if (!record.empty() && record.front() == '*') {
                 ++deleted;
+            }
+            if (nextHeld != held.end() && *nextHeld == recno) {
+                ++nextHeld;
+                for (IndexOrder* o : orders) {
+                    o->inFlight_.emplace(recno, std::string(record));
+                }
             }
             for (std::size_t i = 0; i < orders.size(); ++i) {
                 IndexOrder& o = *orders[i];
@@ -170,6 +182,7 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
 }
 
 void IndexOrder::Save() {
+    FollowInFlight();
     IndexFileInfo info;
     info.keyExpression = key_.Expr().Text();
     info.condition = conditionText_;
@@ -192,6 +205,7 @@ void IndexOrder::Changed() {
 }
 
 void IndexOrder::CatchUp() {
+    FollowInFlight();
     const uint32_t count = table_.RecordCount();
     if (count > known_) {
         CatchUpTo(count);
@@ -206,6 +220,10 @@ void IndexOrder::CatchUpTo(uint32_t last) {
     const auto length = static_cast<std::size_t>(table_.RecordLength());
     const uint32_t block = BlockRecords(table_);
     std::vector<char> buffer;
+    // An append shows in the count only while its writer holds the record; asked before the
+    // read, a record let go of reads as finished.
+    const std::vector<uint32_t> held = table_.RecordsHeldElsewhere(known_ + 1, last);
+    auto nextHeld = held.begin();
     while (known_ < last) {
         const uint32_t first = known_ + 1;
         const uint32_t n = std::min(block, last - known_);
@@ -213,6 +231,10 @@ void IndexOrder::CatchUpTo(uint32_t last) {
         table_.ReadRecords(first, n, buffer.data());
         for (uint32_t j = 0; j < n; ++j) {
             const std::string_view record(buffer.data() + j * length, length);
+            if (nextHeld != held.end() && *nextHeld == first + j) {
+                ++nextHeld;
+                inFlight_.insert_or_assign(first + j, std::string(record));
+            }
             if (Included(first + j, record)) {
                 index_.Insert(KeyOf(first + j, record), first + j);
             }
@@ -222,17 +244,55 @@ void IndexOrder::CatchUpTo(uint32_t last) {
     }
 }
 
+void IndexOrder::FollowInFlight() {
+    if (inFlight_.empty()) {
+        return;
+    }
+    const std::vector<uint32_t> held =
+        table_.RecordsHeldElsewhere(inFlight_.begin()->first, inFlight_.rbegin()->first);
+    std::vector<char> record(static_cast<std::size_t>(table_.RecordLength()));
+    for (auto it = inFlight_.begin(); it != inFlight_.end();) {
+        const uint32_t recno = it->first;
+        // The lock is asked before the read: bytes read after the writer let go are final.
+        const bool stillHeld = std::binary_search(held.begin(), held.end(), recno);
+        if (recno > table_.CachedRecordCount()) {
+            it = inFlight_.erase(it);
+            continue;
+        }
+        table_.ReadRecord(recno, record.data());
+        const std::string_view now(record.data(), record.size());
+        if (now != it->second) {
+            Rekey(recno, it->second, now);
+            it->second.assign(now);
+        }
+        it = stillHeld ? std::next(it) : inFlight_.erase(it);
+    }
+}
+
+uint64_t IndexOrder::Version() {
+    CatchUp();
+    return version_;
+}
+
 void IndexOrder::RecordWritten(uint32_t recno, const char* before, const char* after) {
     if (recno > known_) {
         CatchUpTo(recno);  // the table holds the new record already
         return;
     }
     const auto length = static_cast<std::size_t>(table_.RecordLength());
-    const std::string_view newRecord(after, length);
+    if (const auto it = inFlight_.find(recno); it != inFlight_.end()) {
+        it->second.assign(after, length);  // this open writes it now, so nobody else holds it
+    }
+    Rekey(recno, before == nullptr ? std::string_view() : std::string_view(before, length),
+          std::string_view(after, length));
+}
+
+void IndexOrder::Rekey(uint32_t recno, std::string_view before, std::string_view after) {
+    const std::string_view newRecord = after;
     const bool nowIn = Included(recno, newRecord);
     const std::string newKey = nowIn ? KeyOf(recno, newRecord) : std::string();
-    if (before != nullptr) {
-        const std::string_view oldRecord(before, length);
+    if (before.data() != nullptr) {
+        const std::string_view oldRecord = before;
         const bool wasIn = Included(recno, oldRecord);
         const std::string oldKey = wasIn ? KeyOf(recno, oldRecord) : std::string();
         if (wasIn == nowIn && oldKey == newKey) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -20,7 +21,9 @@ class DbfTable;
 // One open index of a work area: its key (and condition), its entries in memory and its file.
 // As a record order it walks the entries inside its scope; as a write observer it keeps them up
 // to date when told of writes. Records that another process appended are added at the next
-// access; edits of existing records by another process are not seen.
+// access; a record whose writer still holds it (an append being filled in) is keyed again at
+// every access until its writer lets go. Other edits of existing records by another process
+// are not seen.
 class IndexOrder final : public RecordOrder {
   public:
     // Builds the index over the whole table and writes its file (replacing one that is there).
@@ -84,6 +87,8 @@ class IndexOrder final : public RecordOrder {
 
     // A record as it stood on disk (nullptr for a new one) and as it was written.
     void RecordWritten(uint32_t recno, const char* before, const char* after);
+    // Counts changes of the entries and scope, once records of other opens are followed.
+    uint64_t Version();
 
   private:
     IndexOrder(DbfTable& table, const Settings& settings, std::string path, KeyExpression key,
@@ -94,6 +99,9 @@ class IndexOrder final : public RecordOrder {
     // Adds records above the ones the entries were made for, up to the table's count.
     void CatchUp();
     void CatchUpTo(uint32_t last);
+    // Keys again the records another open held when they were keyed, once their bytes changed.
+    void FollowInFlight();
+    void Rekey(uint32_t recno, std::string_view before, std::string_view after);
     KeyRange Range();
     // Position of recno's entry, or where it would stand; cached for walks.
     std::size_t Locate(uint32_t recno, bool* present);
@@ -118,6 +126,8 @@ class IndexOrder final : public RecordOrder {
     uint32_t cursorRecno_ = 0;
     std::size_t cursorPosition_ = 0;
     std::optional<DeletedSeen> lastBuild_;
+    // Records another open held when they were keyed, with the bytes they were keyed from.
+    std::map<uint32_t, std::string> inFlight_;
 };
 
 }  // namespace xb

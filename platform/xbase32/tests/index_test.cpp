@@ -496,5 +496,132 @@ TEST_F(IndexTest, AppendsOfAnotherProcessReachTheOpenOrders) {
     EXPECT_EQ(Walk(), (std::vector<int>{3, 6, 2, 1, 5}));
 }
 
+// An append shows in the count before its values: another open must not keep the blank key it
+// read then. A opens shared and builds an index, B appends, A counts, B fills in the name, A seeks.
+TEST_F(IndexTest, AnAppendStillBeingFilledInIsKeyedByItsValues) {
+    OpenBook(SX_SHARED);
+    AddNames({"Zeeman", "Bakker"});
+    sx_Unlock(0);
+    MakeIndex("naam.idx", "naam");
+    Signal toA;
+    Signal toB;
+    const pid_t b = Spawn([&] {
+        if (sx_Use(path_.c_str(), "other", SX_SHARED, SX_FOX) == 0) {
+            return 4;
+        }
+        if (sx_AppendEx() != 0) {
+            return 5;
+        }
+        toA.Send();
+        if (!toB.Wait() || !sx_Replace("NAAM", SX_R_CHAR, "Jansen")) {
+            return 6;
+        }
+        toA.Send();
+        if (!toB.Wait()) {
+            return 7;
+        }
+        sx_Unlock(0);
+        toA.Send();
+        return toB.Wait() ? 0 : 8;
+    });
+    ASSERT_TRUE(toA.Wait());
+    EXPECT_EQ(sx_Count(), 3);
+    EXPECT_EQ(Walk(), (std::vector<int>{3, 2, 1}));  // blank, as the record stands now
+    toB.Send();
+    ASSERT_TRUE(toA.Wait());
+    // B still holds the record: its name is followed at once.
+    EXPECT_TRUE(sx_Seek("Jansen"));
+    EXPECT_EQ(sx_RecNo(), 3);
+    EXPECT_EQ(Walk(), (std::vector<int>{2, 3, 1}));
+    EXPECT_EQ(sx_Count(), 3);
+    toB.Send();
+    ASSERT_TRUE(toA.Wait());
+    EXPECT_TRUE(sx_Seek("Jansen"));
+    EXPECT_EQ(sx_RecNo(), 3);
+    toB.Send();
+    ASSERT_EQ(ExitStatus(b), 0);
+    EXPECT_EQ(Walk(), (std::vector<int>{2, 3, 1}));
+    EXPECT_EQ(WalkBack(), (std::vector<int>{2, 3, 1}));
+    // The file written at close holds the name too.
+    sx_CloseAll();
+    Open(path_, SX_SHARED);
+    ASSERT_EQ(sx_IndexOpen(Path("naam.idx").c_str()), 1) << sx_LastErrorText();
+    EXPECT_EQ(Walk(), (std::vector<int>{2, 3, 1}));
+}
+
+// Three writers append and fill in records, some in two steps and with a commit between, while
+// a reader seeks every record they report; at the end the order walks like a sort of the table.
+TEST_F(IndexTest, ReaderSeeksEveryRecordThatWritersReport) {
+    OpenBook(SX_SHARED);
+    MakeIndex("naam.idx", "naam");
+    constexpr int kEach = 150;
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    Signal go;
+    auto writer = [&](char tag) {
+        return [&, tag] {
+            close(report[0]);
+            if (!go.Wait()) {
+                return 3;
+            }
+            sx_SetLockTimeout(20);
+            if (sx_Use(path_.c_str(), "writer", SX_SHARED, SX_FOX) == 0) {
+                return 4;
+            }
+            for (int i = 0; i < kEach; ++i) {
+                char naam[16];
+                std::snprintf(naam, sizeof naam, "%c%04d", tag, (i * 37) % kEach);
+                if (sx_AppendEx() != 0) {
+                    return 5;
+                }
+                if (i % 3 == 0 && (!sx_Replace("NAAM", SX_R_CHAR, "voorlopig") || !sx_Commit())) {
+                    return 6;
+                }
+                const double bedrag = i;
+                if (!sx_Replace("NAAM", SX_R_CHAR, naam) ||
+                    !sx_Replace("BEDRAG", SX_R_DOUBLE, &bedrag)) {
+                    return 6;
+                }
+                const int recno = sx_RecNo();
+                sx_Unlock(0);
+                char line[64];
+                const int n = std::snprintf(line, sizeof line, "%d %s\n", recno, naam);
+                if (write(report[1], line, static_cast<size_t>(n)) != n) {
+                    return 7;
+                }
+            }
+            close(report[1]);
+            return 0;
+        };
+    };
+    std::vector<pid_t> writers;
+    for (const char tag : {'A', 'B', 'C'}) {
+        writers.push_back(Spawn(writer(tag)));
+    }
+    close(report[1]);
+    for (std::size_t i = 0; i < writers.size(); ++i) {
+        go.Send();
+    }
+    FILE* reports = fdopen(report[0], "r");
+    ASSERT_NE(reports, nullptr);
+    int recno = 0;
+    char naam[16];
+    int seen = 0;
+    while (std::fscanf(reports, "%d %15s", &recno, naam) == 2) {
+        ++seen;
+        ASSERT_TRUE(sx_Seek(naam)) << naam;
+        EXPECT_EQ(sx_RecNo(), recno) << naam;
+    }
+    std::fclose(reports);
+    for (const pid_t w : writers) {
+        EXPECT_EQ(ExitStatus(w), 0);
+    }
+    EXPECT_EQ(seen, 3 * kEach);
+    EXPECT_EQ(sx_Count(), 3 * kEach);
+    const std::vector<int> walk = Walk();
+    EXPECT_EQ(walk, SortedBy([](int) { return std::string(sx_GetString("NAAM")); }, false, false));
+    ASSERT_EQ(walk.size(), 3u * kEach);
+}
+
 }  // namespace
 }  // namespace xbtest
