@@ -218,7 +218,7 @@ bool AreaView::Seek(std::string_view key) {
     const IndexOrder::SeekResult r =
         order->Seek(key, [this](uint32_t recno) { return area_.IsVisible(recno); });
     if (r.recno != 0 && (r.found || settings_.softSeek)) {
-        area_.Go(r.recno);
+        area_.GoVisible(r.recno);
     } else {
         area_.Go(0);  // the end of the table
     }

@@ -90,8 +90,15 @@ uint32_t DbfTable::RecordCount() {
     if (mode_ != OpenMode::kExclusive) {
         unsigned char b[4];
         dbf_.ReadExact(4, b, sizeof b);
-        header_.recordCount = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                              static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+        const uint32_t count = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                               static_cast<uint32_t>(b[2]) << 16 |
+                               static_cast<uint32_t>(b[3]) << 24;
+        // Shared opens only ever grow the file, so while the count stays as it was and the
+        // file held all of it, it still does: no need to ask for the file's size.
+        if (count == header_.recordCount && count_ == count) {
+            return count_;
+        }
+        header_.recordCount = count;
         count_ = RecordsHeld(header_, dbf_.Size());
     }
     return count_;
