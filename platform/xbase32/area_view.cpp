@@ -8,6 +8,7 @@
 #include "platform/xbase32/error.h"
 #include "platform/xbase32/expression_text.h"
 #include "platform/xbase32/file_io.h"
+#include "platform/xbase32/parallel.h"
 #include "platform/xbase32/work_area.h"
 
 namespace xb {
@@ -176,13 +177,21 @@ void AreaView::Reindex() {
         return;
     }
     const std::vector<IndexOrder*> all = All();
-    IndexOrder::Rebuild(area_.Table(), all);
-    if (const auto seen = all.front()->LastBuildDeleted()) {
-        NoteDeleted(seen->deleted, seen->records);
-    }
+    // An order that a rebuild would leave as it is keeps its entries and file.
+    std::vector<IndexOrder*> stale;
     for (IndexOrder* o : all) {
-        o->Save();
+        if (!o->Current()) {
+            stale.push_back(o);
+        }
     }
+    if (!stale.empty()) {
+        IndexOrder::Rebuild(area_.Table(), stale);
+        // Only a pass made now knows the deleted records; a kept order's may predate writes.
+        if (const auto seen = stale.front()->LastBuildDeleted()) {
+            NoteDeleted(seen->deleted, seen->records);
+        }
+    }
+    ParallelFor(stale.size(), [&](std::size_t i) { stale[i]->Save(); });
     ++shape_;
     area_.GoTop();
 }

@@ -1,5 +1,7 @@
 #include "platform/xbase32/index_order.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -8,6 +10,7 @@
 #include "platform/xbase32/expression_text.h"
 #include "platform/xbase32/file_io.h"
 #include "platform/xbase32/key_index_file.h"
+#include "platform/xbase32/parallel.h"
 
 namespace xb {
 
@@ -29,6 +32,16 @@ Expression CompileCondition(std::string_view text, std::span<const FieldDesc> fi
 }
 
 }  // namespace
+
+std::optional<IndexOrder::FileStamp> IndexOrder::StatOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return FileStamp{st.st_dev,         st.st_ino,          static_cast<uint64_t>(st.st_size),
+                     st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec,
+                     st.st_ctim.tv_nsec};
+}
 
 IndexOrder::IndexOrder(DbfTable& table, const Settings& settings, std::string path,
                        KeyExpression key, std::optional<Expression> condition, bool descending)
@@ -127,17 +140,15 @@ std::string IndexOrder::KeyTextOf(uint32_t recno, std::string_view record) const
 void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
     const uint32_t count = table.RecordCount();
     const auto length = static_cast<std::size_t>(table.RecordLength());
+    // Asked before the records are read: a record let go of after this reads as finished.
+    const std::vector<uint32_t> held = table.RecordsHeldElsewhere(1, count);
+    auto nextHeld = held.begin();
     std::vector<std::string> keys(orders.size());
     std::vector<std::vector<uint32_t>> recnos(orders.size());
     for (std::size_t i = 0; i < orders.size(); ++i) {
         keys[i].reserve(orders[i]->key_.KeyLength() * count);
         recnos[i].reserve(count);
-    }
-    // Asked before the records are read: a record let go of after this reads as finished.
-    const std::vector<uint32_t> held = table.RecordsHeldElsewhere(1, count);
-    auto nextHeld = held.begin();
-    for (IndexOrder* o : orders) {
-        o->inFlight_.clear();
+        orders[i]->inFlight_.clear();
     }
     const uint32_t block = BlockRecords(table);
     std::vector<char> buffer(static_cast<std::size_t>(block) * length);
@@ -146,39 +157,57 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
         const uint32_t n = std::min(block, count - first + 1);
         table.ReadRecords(first, n, buffer.data());
         for (uint32_t j = 0; j < n; ++j) {
-            const std::string_view record(buffer.data() + j * length, length);
             const uint32_t recno = first + j;
-            if (!record.empty() && record.front() == '*') {
+            const char* record = buffer.data() + j * length;
+            if (length != 0 && record[0] == '*') {
                 ++deleted;
             }
             if (nextHeld != held.end() && *nextHeld == recno) {
                 ++nextHeld;
                 for (IndexOrder* o : orders) {
-                    o->inFlight_.emplace(recno, std::string(record));
+                    o->inFlight_.emplace(recno, std::string(record, length));
                 }
             }
-            for (std::size_t i = 0; i < orders.size(); ++i) {
-                IndexOrder& o = *orders[i];
+        }
+        // Each order makes its own keys from the shared block.
+        ParallelFor(orders.size(), [&](std::size_t i) {
+            IndexOrder& o = *orders[i];
+            const EvalSettings eval = o.Eval();
+            for (uint32_t j = 0; j < n; ++j) {
+                const std::string_view record(buffer.data() + j * length, length);
+                const uint32_t recno = first + j;
                 if (!o.Included(recno, record)) {
                     continue;
                 }
                 try {
-                    o.key_.AppendKeyOf(RecordRef{record, recno}, o.Eval(), keys[i]);
+                    o.key_.AppendKeyOf(RecordRef{record, recno}, eval, keys[i]);
                 } catch (const ExpressionError&) {
                     keys[i] += o.KeyOf(recno, record);
                 }
                 recnos[i].push_back(recno);
             }
-        }
+        });
     }
-    for (std::size_t i = 0; i < orders.size(); ++i) {
-        IndexOrder& o = *orders[i];
-        o.index_.Build(keys[i], recnos[i]);
+    ParallelFor(orders.size(), [&](std::size_t i) {
+        orders[i]->index_.Build(keys[i], recnos[i]);
         std::string().swap(keys[i]);
-        o.known_ = count;
-        o.lastBuild_ = DeletedSeen{deleted, count};
-        o.Changed();
+        std::vector<uint32_t>().swap(recnos[i]);
+    });
+    for (IndexOrder* o : orders) {
+        o->known_ = count;
+        o->lastBuild_ = DeletedSeen{deleted, count};
+        o->Changed();
+        o->builtVersion_ = o->version_;
     }
+}
+
+bool IndexOrder::Current() {
+    // Only an exclusive open can know that nobody else wrote the table since.
+    if (table_.Mode() != OpenMode::kExclusive || !builtVersion_ || *builtVersion_ != version_ ||
+        dirty_ || !savedFile_ || known_ != table_.RecordCount()) {
+        return false;
+    }
+    return StatOf(path_) == savedFile_;
 }
 
 void IndexOrder::Save() {
@@ -189,8 +218,10 @@ void IndexOrder::Save() {
     info.keyType = static_cast<char>(key_.Type());
     info.descending = index_.Descending();
     info.recordCount = known_;
+    savedFile_.reset();
     SaveKeyIndexFile(path_, info, index_);
     dirty_ = false;
+    savedFile_ = StatOf(path_);
 }
 
 void IndexOrder::SaveIfChanged() {

@@ -43,8 +43,12 @@ class IndexOrder final : public RecordOrder {
     bool Descending() const { return index_.Descending(); }
     std::size_t Size() const { return index_.Size(); }
 
-    // Builds the entries from the table again. Several orders of one table share one pass.
+    // Builds the entries from the table again. Several orders of one table share one pass;
+    // their keys and sorts are made on a few threads.
     static void Rebuild(DbfTable& table, std::span<IndexOrder* const> orders);
+    // Whether a rebuild would give the entries and file already there: built from this table
+    // in an exclusive open, nothing written or changed since, and the file as saved then.
+    bool Current();
     // Writes the file when the entries changed since it was last written.
     void SaveIfChanged();
     void Save();
@@ -128,6 +132,14 @@ class IndexOrder final : public RecordOrder {
     std::optional<DeletedSeen> lastBuild_;
     // Records another open held when they were keyed, with the bytes they were keyed from.
     std::map<uint32_t, std::string> inFlight_;
+    struct FileStamp {
+        uint64_t dev, ino, size;
+        int64_t mtimeSec, mtimeNsec, ctimeSec, ctimeNsec;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static std::optional<FileStamp> StatOf(const std::string& path);
+    std::optional<uint64_t> builtVersion_;  // version_ right after the last full build
+    std::optional<FileStamp> savedFile_;    // the file as the last save left it
 };
 
 }  // namespace xb
