@@ -1,5 +1,6 @@
 #include "platform/xbase32/index_order.h"
 
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -145,10 +146,18 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
     auto nextHeld = held.begin();
     std::vector<std::string> keys(orders.size());
     std::vector<std::vector<uint32_t>> recnos(orders.size());
+    for (IndexOrder* o : orders) {
+        // The old entries go first so that they and the new keys are never held at once; an
+        // order left empty by a failure below adds every record again at its next access.
+        o->index_.Clear();
+        o->known_ = 0;
+        o->inFlight_.clear();
+        o->Changed();
+    }
+    ::malloc_trim(0);
     for (std::size_t i = 0; i < orders.size(); ++i) {
         keys[i].reserve(orders[i]->key_.KeyLength() * count);
         recnos[i].reserve(count);
-        orders[i]->inFlight_.clear();
     }
     const uint32_t block = BlockRecords(table);
     std::vector<char> buffer(static_cast<std::size_t>(block) * length);
@@ -193,6 +202,9 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
         std::string().swap(keys[i]);
         std::vector<uint32_t>().swap(recnos[i]);
     });
+    // The build's buffers were large; give their pages back rather than keep them resident.
+    buffer = std::vector<char>();
+    ::malloc_trim(0);
     for (IndexOrder* o : orders) {
         o->known_ = count;
         o->lastBuild_ = DeletedSeen{deleted, count};
