@@ -266,6 +266,15 @@ void DbfTable::Sync() {
     }
 }
 
+void DbfTable::RewriteHeader(std::string_view bytes) {
+    if (mode_ != OpenMode::kExclusive) {
+        throw Error("the header is rewritten only in exclusive use");
+    }
+    written_ = true;
+    dbf_.WriteAt(0, bytes.data(), bytes.size());
+    LoadHeader();
+}
+
 void DbfTable::Adopt(File dbf, std::unique_ptr<MemoFile> memo) {
     dbf_ = std::move(dbf);
     memo_ = std::move(memo);

@@ -71,6 +71,12 @@ class DbfTable {
     bool Written() const { return written_; }
     void NoteMemoWritten() { written_ = true; }
 
+    // The file as it lies: its size, raw bytes, and a new header written over the old one
+    // (exclusive use only; the header is read again).
+    uint64_t FileSize() const { return dbf_.Size(); }
+    void ReadRaw(uint64_t at, char* out, std::size_t n) const { dbf_.ReadExact(at, out, n); }
+    void RewriteHeader(std::string_view bytes);
+
     // Takes over files that replaced this table's on disk (after a pack); the new DBF
     // open must already hold the exclusive open lock.
     void Adopt(File dbf, std::unique_ptr<MemoFile> memo);
