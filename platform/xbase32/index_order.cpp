@@ -143,9 +143,6 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
     const auto length = static_cast<std::size_t>(table.RecordLength());
     // Asked before the records are read: a record let go of after this reads as finished.
     const std::vector<uint32_t> held = table.RecordsHeldElsewhere(1, count);
-    auto nextHeld = held.begin();
-    std::vector<std::string> keys(orders.size());
-    std::vector<std::vector<uint32_t>> recnos(orders.size());
     for (IndexOrder* o : orders) {
         // The old entries go first so that they and the new keys are never held at once; an
         // order left empty by a failure below adds every record again at its next access.
@@ -155,55 +152,89 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
         o->Changed();
     }
     ::malloc_trim(0);
-    for (std::size_t i = 0; i < orders.size(); ++i) {
-        keys[i].reserve(orders[i]->key_.KeyLength() * count);
-        recnos[i].reserve(count);
-    }
+    // The table is read in a few segments at once; each makes every order's keys for its
+    // records, and the segments' keys are joined in record order.
     const uint32_t block = BlockRecords(table);
-    std::vector<char> buffer(static_cast<std::size_t>(block) * length);
-    uint32_t deleted = 0;
-    for (uint32_t first = 1; first <= count; first += block) {
-        const uint32_t n = std::min(block, count - first + 1);
-        table.ReadRecords(first, n, buffer.data());
-        for (uint32_t j = 0; j < n; ++j) {
-            const uint32_t recno = first + j;
-            const char* record = buffer.data() + j * length;
-            if (length != 0 && record[0] == '*') {
-                ++deleted;
-            }
-            if (nextHeld != held.end() && *nextHeld == recno) {
-                ++nextHeld;
-                for (IndexOrder* o : orders) {
-                    o->inFlight_.emplace(recno, std::string(record, length));
+    const uint32_t segments = std::clamp<uint32_t>(count / std::max<uint32_t>(block, 1), 1, 4);
+    struct Segment {
+        std::vector<std::string> keys;
+        std::vector<std::vector<uint32_t>> recnos;
+        std::vector<std::pair<uint32_t, std::string>> held;
+        uint32_t deleted = 0;
+    };
+    std::vector<Segment> parts(segments);
+    ParallelFor(segments, [&](std::size_t s) {
+        Segment& part = parts[s];
+        const auto lo = static_cast<uint32_t>(uint64_t{count} * s / segments) + 1;
+        const auto hi = static_cast<uint32_t>(uint64_t{count} * (s + 1) / segments);
+        part.keys.resize(orders.size());
+        part.recnos.resize(orders.size());
+        for (std::size_t i = 0; i < orders.size(); ++i) {
+            part.keys[i].reserve(orders[i]->key_.KeyLength() * (hi - lo + 1));
+            part.recnos[i].reserve(hi - lo + 1);
+        }
+        std::vector<EvalSettings> evals;
+        for (const IndexOrder* o : orders) {
+            evals.push_back(o->Eval());
+        }
+        auto nextHeld = std::lower_bound(held.begin(), held.end(), lo);
+        std::vector<char> buffer(static_cast<std::size_t>(std::min(block, hi - lo + 1)) * length);
+        for (uint32_t first = lo; first <= hi; first += block) {
+            const uint32_t n = std::min(block, hi - first + 1);
+            table.ReadRecords(first, n, buffer.data());
+            for (uint32_t j = 0; j < n; ++j) {
+                const uint32_t recno = first + j;
+                const std::string_view record(buffer.data() + j * length, length);
+                if (!record.empty() && record.front() == '*') {
+                    ++part.deleted;
+                }
+                if (nextHeld != held.end() && *nextHeld == recno) {
+                    ++nextHeld;
+                    part.held.emplace_back(recno, std::string(record));
+                }
+                for (std::size_t i = 0; i < orders.size(); ++i) {
+                    IndexOrder& o = *orders[i];
+                    if (!o.Included(recno, record)) {
+                        continue;
+                    }
+                    try {
+                        o.key_.AppendKeyOf(RecordRef{record, recno}, evals[i], part.keys[i]);
+                    } catch (const ExpressionError&) {
+                        part.keys[i] += o.KeyOf(recno, record);
+                    }
+                    part.recnos[i].push_back(recno);
                 }
             }
         }
-        // Each order makes its own keys from the shared block.
-        ParallelFor(orders.size(), [&](std::size_t i) {
-            IndexOrder& o = *orders[i];
-            const EvalSettings eval = o.Eval();
-            for (uint32_t j = 0; j < n; ++j) {
-                const std::string_view record(buffer.data() + j * length, length);
-                const uint32_t recno = first + j;
-                if (!o.Included(recno, record)) {
-                    continue;
-                }
-                try {
-                    o.key_.AppendKeyOf(RecordRef{record, recno}, eval, keys[i]);
-                } catch (const ExpressionError&) {
-                    keys[i] += o.KeyOf(recno, record);
-                }
-                recnos[i].push_back(recno);
+    });
+    uint32_t deleted = 0;
+    for (Segment& part : parts) {
+        deleted += part.deleted;
+        for (auto& [recno, bytes] : part.held) {
+            for (IndexOrder* o : orders) {
+                o->inFlight_.emplace(recno, bytes);
             }
-        });
+        }
     }
+    std::vector<std::string> keys(orders.size());
+    std::vector<std::vector<uint32_t>> recnos(orders.size());
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+        keys[i] = std::move(parts[0].keys[i]);
+        recnos[i] = std::move(parts[0].recnos[i]);
+        for (std::size_t s = 1; s < parts.size(); ++s) {
+            keys[i] += parts[s].keys[i];
+            std::string().swap(parts[s].keys[i]);
+            recnos[i].insert(recnos[i].end(), parts[s].recnos[i].begin(), parts[s].recnos[i].end());
+            std::vector<uint32_t>().swap(parts[s].recnos[i]);
+        }
+    }
+    parts.clear();
     ParallelFor(orders.size(), [&](std::size_t i) {
         orders[i]->index_.Build(keys[i], recnos[i]);
         std::string().swap(keys[i]);
         std::vector<uint32_t>().swap(recnos[i]);
     });
     // The build's buffers were large; give their pages back rather than keep them resident.
-    buffer = std::vector<char>();
     ::malloc_trim(0);
     for (IndexOrder* o : orders) {
         o->known_ = count;

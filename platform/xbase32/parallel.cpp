@@ -14,12 +14,15 @@ namespace {
 // The engine shares the machine with the program's windows: a small pool is enough.
 constexpr unsigned kMaxThreads = 4;
 
+// Work that a piece starts runs on that piece's own thread: the pool never grows past its size.
+thread_local bool t_inPiece = false;
+
 }  // namespace
 
 void ParallelFor(std::size_t n, const std::function<void(std::size_t)>& work) {
     const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
     const auto threads = static_cast<std::size_t>(std::min({kMaxThreads, cores}));
-    if (n <= 1 || threads <= 1) {
+    if (n <= 1 || threads <= 1 || t_inPiece) {
         for (std::size_t i = 0; i < n; ++i) {
             work(i);
         }
@@ -29,6 +32,8 @@ void ParallelFor(std::size_t n, const std::function<void(std::size_t)>& work) {
     std::mutex failedMutex;
     std::exception_ptr failed;
     auto run = [&] {
+        const bool outer = t_inPiece;
+        t_inPiece = true;
         for (std::size_t i = next++; i < n; i = next++) {
             try {
                 work(i);
@@ -39,6 +44,7 @@ void ParallelFor(std::size_t n, const std::function<void(std::size_t)>& work) {
                 }
             }
         }
+        t_inPiece = outer;
     };
     std::vector<std::thread> pool;
     const std::size_t helpers = std::min(threads, n) - 1;
