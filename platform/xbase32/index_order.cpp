@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cstring>
+#include <stdexcept>
 #include <vector>
 
 #include "platform/xbase32/dbf_table.h"
@@ -152,13 +154,17 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
         o->Changed();
     }
     ::malloc_trim(0);
-    // The table is read in a few segments at once; each makes every order's keys for its
-    // records, and the segments' keys are joined in record order.
+    // The table is read in a few segments at once. Each record's key goes to its own slot, so
+    // the segments need no joining; records a condition leaves out are closed up afterwards.
     const uint32_t block = BlockRecords(table);
     const uint32_t segments = std::clamp<uint32_t>(count / std::max<uint32_t>(block, 1), 1, 4);
+    std::vector<std::string> keys(orders.size());
+    std::vector<std::vector<uint32_t>> recnos(orders.size());
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+        keys[i].resize(orders[i]->key_.KeyLength() * count);
+        recnos[i].resize(count);
+    }
     struct Segment {
-        std::vector<std::string> keys;
-        std::vector<std::vector<uint32_t>> recnos;
         std::vector<std::pair<uint32_t, std::string>> held;
         uint32_t deleted = 0;
     };
@@ -167,16 +173,11 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
         Segment& part = parts[s];
         const auto lo = static_cast<uint32_t>(uint64_t{count} * s / segments) + 1;
         const auto hi = static_cast<uint32_t>(uint64_t{count} * (s + 1) / segments);
-        part.keys.resize(orders.size());
-        part.recnos.resize(orders.size());
-        for (std::size_t i = 0; i < orders.size(); ++i) {
-            part.keys[i].reserve(orders[i]->key_.KeyLength() * (hi - lo + 1));
-            part.recnos[i].reserve(hi - lo + 1);
-        }
         std::vector<EvalSettings> evals;
         for (const IndexOrder* o : orders) {
             evals.push_back(o->Eval());
         }
+        std::string key;
         auto nextHeld = std::lower_bound(held.begin(), held.end(), lo);
         std::vector<char> buffer(static_cast<std::size_t>(std::min(block, hi - lo + 1)) * length);
         for (uint32_t first = lo; first <= hi; first += block) {
@@ -195,14 +196,22 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
                 for (std::size_t i = 0; i < orders.size(); ++i) {
                     IndexOrder& o = *orders[i];
                     if (!o.Included(recno, record)) {
-                        continue;
+                        continue;  // its slot keeps record number 0
                     }
+                    key.clear();
                     try {
-                        o.key_.AppendKeyOf(RecordRef{record, recno}, evals[i], part.keys[i]);
+                        o.key_.AppendKeyOf(RecordRef{record, recno}, evals[i], key);
                     } catch (const ExpressionError&) {
-                        part.keys[i] += o.KeyOf(recno, record);
+                        key = o.KeyOf(recno, record);
                     }
-                    part.recnos[i].push_back(recno);
+                    const std::size_t width = o.key_.KeyLength();
+                    if (key.size() != width) {
+                        throw std::invalid_argument("a key of " + std::to_string(key.size()) +
+                                                    " bytes for an index of " +
+                                                    std::to_string(width));
+                    }
+                    std::memcpy(keys[i].data() + std::size_t{recno - 1} * width, key.data(), width);
+                    recnos[i][recno - 1] = recno;
                 }
             }
         }
@@ -216,19 +225,26 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
             }
         }
     }
-    std::vector<std::string> keys(orders.size());
-    std::vector<std::vector<uint32_t>> recnos(orders.size());
-    for (std::size_t i = 0; i < orders.size(); ++i) {
-        keys[i] = std::move(parts[0].keys[i]);
-        recnos[i] = std::move(parts[0].recnos[i]);
-        for (std::size_t s = 1; s < parts.size(); ++s) {
-            keys[i] += parts[s].keys[i];
-            std::string().swap(parts[s].keys[i]);
-            recnos[i].insert(recnos[i].end(), parts[s].recnos[i].begin(), parts[s].recnos[i].end());
-            std::vector<uint32_t>().swap(parts[s].recnos[i]);
-        }
-    }
     parts.clear();
+    ParallelFor(orders.size(), [&](std::size_t i) {
+        if (!orders[i]->condition_) {
+            return;  // every slot is used
+        }
+        const std::size_t width = orders[i]->key_.KeyLength();
+        std::size_t kept = 0;
+        for (std::size_t r = 0; r < recnos[i].size(); ++r) {
+            if (recnos[i][r] == 0) {
+                continue;
+            }
+            if (kept != r) {
+                std::memcpy(keys[i].data() + kept * width, keys[i].data() + r * width, width);
+                recnos[i][kept] = recnos[i][r];
+            }
+            ++kept;
+        }
+        keys[i].resize(kept * width);
+        recnos[i].resize(kept);
+    });
     ParallelFor(orders.size(), [&](std::size_t i) {
         orders[i]->index_.Build(keys[i], recnos[i]);
         std::string().swap(keys[i]);
