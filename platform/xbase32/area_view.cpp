@@ -8,6 +8,7 @@
 #include "platform/xbase32/error.h"
 #include "platform/xbase32/expression_text.h"
 #include "platform/xbase32/file_io.h"
+#include "platform/xbase32/parallel.h"
 #include "platform/xbase32/work_area.h"
 
 namespace xb {
@@ -28,7 +29,7 @@ std::string SamePath(const std::string& path) {
 }  // namespace
 
 bool AreaView::CountKey::operator==(const CountKey& o) const {
-    return writes == o.writes && shape == o.shape && records == o.records &&
+    return writes == o.writes && shape == o.shape && entries == o.entries && records == o.records &&
            hideDeleted == o.hideDeleted && exact == o.exact && date.century == o.date.century &&
            date.epoch == o.date.epoch && date.format == o.date.format;
 }
@@ -176,13 +177,21 @@ void AreaView::Reindex() {
         return;
     }
     const std::vector<IndexOrder*> all = All();
-    IndexOrder::Rebuild(area_.Table(), all);
-    if (const auto seen = all.front()->LastBuildDeleted()) {
-        NoteDeleted(seen->deleted, seen->records);
-    }
+    // An order that a rebuild would leave as it is keeps its entries and file.
+    std::vector<IndexOrder*> stale;
     for (IndexOrder* o : all) {
-        o->Save();
+        if (!o->Current()) {
+            stale.push_back(o);
+        }
     }
+    if (!stale.empty()) {
+        IndexOrder::Rebuild(area_.Table(), stale);
+        // Only a pass made now knows the deleted records; a kept order's may predate writes.
+        if (const auto seen = stale.front()->LastBuildDeleted()) {
+            NoteDeleted(seen->deleted, seen->records);
+        }
+    }
+    ParallelFor(stale.size(), [&](std::size_t i) { stale[i]->Save(); });
     ++shape_;
     area_.GoTop();
 }
@@ -218,7 +227,7 @@ bool AreaView::Seek(std::string_view key) {
     const IndexOrder::SeekResult r =
         order->Seek(key, [this](uint32_t recno) { return area_.IsVisible(recno); });
     if (r.recno != 0 && (r.found || settings_.softSeek)) {
-        area_.Go(r.recno);
+        area_.GoVisible(r.recno);
     } else {
         area_.Go(0);  // the end of the table
     }
@@ -275,6 +284,9 @@ AreaView::CountKey AreaView::CurrentCountKey() {
     CountKey k;
     k.writes = g_writes;
     k.shape = shape_;
+    if (IndexOrder* order = Order(0)) {
+        k.entries = order->Version();
+    }
     k.records = area_.RecCount();
     k.hideDeleted = settings_.hideDeleted;
     k.exact = settings_.exact;

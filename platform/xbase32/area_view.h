@@ -77,6 +77,7 @@ class AreaView final : public RecordWriteObserver {
     struct CountKey {
         uint64_t writes = 0;
         uint64_t shape = 0;
+        uint64_t entries = 0;  // the current order's, which follows other opens' appends
         uint32_t records = 0;
         bool hideDeleted = false;
         bool exact = false;

@@ -90,8 +90,15 @@ uint32_t DbfTable::RecordCount() {
     if (mode_ != OpenMode::kExclusive) {
         unsigned char b[4];
         dbf_.ReadExact(4, b, sizeof b);
-        header_.recordCount = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                              static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
+        const uint32_t count = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                               static_cast<uint32_t>(b[2]) << 16 |
+                               static_cast<uint32_t>(b[3]) << 24;
+        // Shared opens only ever grow the file, so while the count stays as it was and the
+        // file held all of it, it still does: no need to ask for the file's size.
+        if (count == header_.recordCount && count_ == count) {
+            return count_;
+        }
+        header_.recordCount = count;
         count_ = RecordsHeld(header_, dbf_.Size());
     }
     return count_;
@@ -155,8 +162,15 @@ uint32_t DbfTable::Append(const char* buffer, int lockTimeout) {
         !LockWithTimeout(dbf_.Fd(), lock_offset::kHeader, LockKind::kExclusive, lockTimeout)) {
         return 0;
     }
+    uint32_t locked = 0;
     try {
         const uint32_t recno = RecordCount() + 1;
+        // The record is locked before the count shows it, so that another open never takes
+        // the blank record for a finished one. Nobody else can know it yet: this cannot wait.
+        if (shared && !LockRecord(recno, 0)) {
+            throw Error("record " + std::to_string(recno) + " is locked elsewhere");
+        }
+        locked = shared ? recno : 0;
         StampOnce();
         const size_t length = static_cast<size_t>(RecordLength());
         std::string out(buffer, length);
@@ -165,13 +179,14 @@ uint32_t DbfTable::Append(const char* buffer, int lockTimeout) {
                      out.size());
         WriteCount(recno);
         if (shared) {
-            // Nobody else can know the record yet, so this cannot wait.
-            LockRecord(recno, 0);
             Unlock(dbf_.Fd(), lock_offset::kHeader);
         }
         return recno;
     } catch (...) {
         if (shared) {
+            if (locked != 0 && count_ < locked) {
+                UnlockRecord(locked);  // the count never showed it
+            }
             Unlock(dbf_.Fd(), lock_offset::kHeader);
         }
         throw;
@@ -198,6 +213,18 @@ void DbfTable::UnlockRecord(uint32_t recno) {
     if (recordLocks_.erase(recno) != 0) {
         Unlock(dbf_.Fd(), lock_offset::kRecordBase + recno);
     }
+}
+
+std::vector<uint32_t> DbfTable::RecordsHeldElsewhere(uint32_t first, uint32_t last) const {
+    std::vector<uint32_t> held;
+    if (mode_ == OpenMode::kExclusive || first > last) {
+        return held;
+    }
+    for (const uint64_t byte : HeldElsewhere(dbf_.Fd(), lock_offset::kRecordBase + first,
+                                             lock_offset::kRecordBase + last)) {
+        held.push_back(static_cast<uint32_t>(byte - lock_offset::kRecordBase));
+    }
+    return held;
 }
 
 void DbfTable::UnlockAll() {
@@ -237,6 +264,15 @@ void DbfTable::Sync() {
     if (memo_) {
         memo_->Sync();
     }
+}
+
+void DbfTable::RewriteHeader(std::string_view bytes) {
+    if (mode_ != OpenMode::kExclusive) {
+        throw Error("the header is rewritten only in exclusive use");
+    }
+    written_ = true;
+    dbf_.WriteAt(0, bytes.data(), bytes.size());
+    LoadHeader();
 }
 
 void DbfTable::Adopt(File dbf, std::unique_ptr<MemoFile> memo) {

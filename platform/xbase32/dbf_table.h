@@ -56,6 +56,9 @@ class DbfTable {
     bool HoldsRecordLock(uint32_t recno) const;
     void UnlockRecord(uint32_t recno);
     void UnlockAll();
+    // Records in [first, last] whose lock another open holds: an append holds its record from
+    // before the count shows it until its writer lets go. Empty in exclusive use.
+    std::vector<uint32_t> RecordsHeldElsewhere(uint32_t first, uint32_t last) const;
 
     // Keeps other writers of the memo file out while blocks are allocated.
     bool LockMemo(int timeout);
@@ -67,6 +70,12 @@ class DbfTable {
     // Whether this open wrote anything, so that closing it flushes.
     bool Written() const { return written_; }
     void NoteMemoWritten() { written_ = true; }
+
+    // The file as it lies: its size, raw bytes, and a new header written over the old one
+    // (exclusive use only; the header is read again).
+    uint64_t FileSize() const { return dbf_.Size(); }
+    void ReadRaw(uint64_t at, char* out, std::size_t n) const { dbf_.ReadExact(at, out, n); }
+    void RewriteHeader(std::string_view bytes);
 
     // Takes over files that replaced this table's on disk (after a pack); the new DBF
     // open must already hold the exclusive open lock.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace xb {
 
@@ -22,5 +23,7 @@ bool TryLock(int fd, uint64_t offset, LockKind kind);
 // Retries until the lock is had or timeoutSeconds have passed (0 or less: one attempt).
 bool LockWithTimeout(int fd, uint64_t offset, LockKind kind, int timeoutSeconds);
 void Unlock(int fd, uint64_t offset);
+// The bytes in [from, to] that another open holds a lock on, ascending.
+std::vector<uint64_t> HeldElsewhere(int fd, uint64_t from, uint64_t to);
 
 }  // namespace xb

@@ -1,6 +1,11 @@
 #include "platform/xbase32/index_order.h"
 
+#include <malloc.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cstring>
+#include <stdexcept>
 #include <vector>
 
 #include "platform/xbase32/dbf_table.h"
@@ -8,6 +13,7 @@
 #include "platform/xbase32/expression_text.h"
 #include "platform/xbase32/file_io.h"
 #include "platform/xbase32/key_index_file.h"
+#include "platform/xbase32/parallel.h"
 
 namespace xb {
 
@@ -29,6 +35,16 @@ Expression CompileCondition(std::string_view text, std::span<const FieldDesc> fi
 }
 
 }  // namespace
+
+std::optional<IndexOrder::FileStamp> IndexOrder::StatOf(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return std::nullopt;
+    }
+    return FileStamp{st.st_dev,         st.st_ino,          static_cast<uint64_t>(st.st_size),
+                     st.st_mtim.tv_sec, st.st_mtim.tv_nsec, st.st_ctim.tv_sec,
+                     st.st_ctim.tv_nsec};
+}
 
 IndexOrder::IndexOrder(DbfTable& table, const Settings& settings, std::string path,
                        KeyExpression key, std::optional<Expression> condition, bool descending)
@@ -127,57 +143,144 @@ std::string IndexOrder::KeyTextOf(uint32_t recno, std::string_view record) const
 void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
     const uint32_t count = table.RecordCount();
     const auto length = static_cast<std::size_t>(table.RecordLength());
+    // Asked before the records are read: a record let go of after this reads as finished.
+    const std::vector<uint32_t> held = table.RecordsHeldElsewhere(1, count);
+    for (IndexOrder* o : orders) {
+        // The old entries go first so that they and the new keys are never held at once; an
+        // order left empty by a failure below adds every record again at its next access.
+        o->index_.Clear();
+        o->known_ = 0;
+        o->inFlight_.clear();
+        o->Changed();
+    }
+    ::malloc_trim(0);
+    // The table is read in a few segments at once. Each record's key goes to its own slot, so
+    // the segments need no joining; records a condition leaves out are closed up afterwards.
+    const uint32_t block = BlockRecords(table);
+    const uint32_t segments = std::clamp<uint32_t>(count / std::max<uint32_t>(block, 1), 1, 4);
     std::vector<std::string> keys(orders.size());
     std::vector<std::vector<uint32_t>> recnos(orders.size());
     for (std::size_t i = 0; i < orders.size(); ++i) {
-        keys[i].reserve(orders[i]->key_.KeyLength() * count);
-        recnos[i].reserve(count);
+        keys[i].resize(orders[i]->key_.KeyLength() * count);
+        recnos[i].resize(count);
     }
-    const uint32_t block = BlockRecords(table);
-    std::vector<char> buffer(static_cast<std::size_t>(block) * length);
-    uint32_t deleted = 0;
-    for (uint32_t first = 1; first <= count; first += block) {
-        const uint32_t n = std::min(block, count - first + 1);
-        table.ReadRecords(first, n, buffer.data());
-        for (uint32_t j = 0; j < n; ++j) {
-            const std::string_view record(buffer.data() + j * length, length);
-            const uint32_t recno = first + j;
-            if (!record.empty() && record.front() == '*') {
-                ++deleted;
+    struct Segment {
+        std::vector<std::pair<uint32_t, std::string>> held;
+        uint32_t deleted = 0;
+    };
+    std::vector<Segment> parts(segments);
+    ParallelFor(segments, [&](std::size_t s) {
+        Segment& part = parts[s];
+        const auto lo = static_cast<uint32_t>(uint64_t{count} * s / segments) + 1;
+        const auto hi = static_cast<uint32_t>(uint64_t{count} * (s + 1) / segments);
+        std::vector<EvalSettings> evals;
+        for (const IndexOrder* o : orders) {
+            evals.push_back(o->Eval());
+        }
+        std::string key;
+        auto nextHeld = std::lower_bound(held.begin(), held.end(), lo);
+        std::vector<char> buffer(static_cast<std::size_t>(std::min(block, hi - lo + 1)) * length);
+        for (uint32_t first = lo; first <= hi; first += block) {
+            const uint32_t n = std::min(block, hi - first + 1);
+            table.ReadRecords(first, n, buffer.data());
+            for (uint32_t j = 0; j < n; ++j) {
+                const uint32_t recno = first + j;
+                const std::string_view record(buffer.data() + j * length, length);
+                if (!record.empty() && record.front() == '*') {
+                    ++part.deleted;
+                }
+                if (nextHeld != held.end() && *nextHeld == recno) {
+                    ++nextHeld;
+                    part.held.emplace_back(recno, std::string(record));
+                }
+                for (std::size_t i = 0; i < orders.size(); ++i) {
+                    IndexOrder& o = *orders[i];
+                    if (!o.Included(recno, record)) {
+                        continue;  // its slot keeps record number 0
+                    }
+                    key.clear();
+                    try {
+                        o.key_.AppendKeyOf(RecordRef{record, recno}, evals[i], key);
+                    } catch (const ExpressionError&) {
+                        key = o.KeyOf(recno, record);
+                    }
+                    const std::size_t width = o.key_.KeyLength();
+                    if (key.size() != width) {
+                        throw std::invalid_argument("a key of " + std::to_string(key.size()) +
+                                                    " bytes for an index of " +
+                                                    std::to_string(width));
+                    }
+                    std::memcpy(keys[i].data() + std::size_t{recno - 1} * width, key.data(), width);
+                    recnos[i][recno - 1] = recno;
+                }
             }
-            for (std::size_t i = 0; i < orders.size(); ++i) {
-                IndexOrder& o = *orders[i];
-                if (!o.Included(recno, record)) {
-                    continue;
-                }
-                try {
-                    o.key_.AppendKeyOf(RecordRef{record, recno}, o.Eval(), keys[i]);
-                } catch (const ExpressionError&) {
-                    keys[i] += o.KeyOf(recno, record);
-                }
-                recnos[i].push_back(recno);
+        }
+    });
+    uint32_t deleted = 0;
+    for (Segment& part : parts) {
+        deleted += part.deleted;
+        for (auto& [recno, bytes] : part.held) {
+            for (IndexOrder* o : orders) {
+                o->inFlight_.emplace(recno, bytes);
             }
         }
     }
-    for (std::size_t i = 0; i < orders.size(); ++i) {
-        IndexOrder& o = *orders[i];
-        o.index_.Build(keys[i], recnos[i]);
+    parts.clear();
+    ParallelFor(orders.size(), [&](std::size_t i) {
+        if (!orders[i]->condition_) {
+            return;  // every slot is used
+        }
+        const std::size_t width = orders[i]->key_.KeyLength();
+        std::size_t kept = 0;
+        for (std::size_t r = 0; r < recnos[i].size(); ++r) {
+            if (recnos[i][r] == 0) {
+                continue;
+            }
+            if (kept != r) {
+                std::memcpy(keys[i].data() + kept * width, keys[i].data() + r * width, width);
+                recnos[i][kept] = recnos[i][r];
+            }
+            ++kept;
+        }
+        keys[i].resize(kept * width);
+        recnos[i].resize(kept);
+    });
+    ParallelFor(orders.size(), [&](std::size_t i) {
+        orders[i]->index_.Build(keys[i], recnos[i]);
         std::string().swap(keys[i]);
-        o.known_ = count;
-        o.lastBuild_ = DeletedSeen{deleted, count};
-        o.Changed();
+        std::vector<uint32_t>().swap(recnos[i]);
+    });
+    // The build's buffers were large; give their pages back rather than keep them resident.
+    ::malloc_trim(0);
+    for (IndexOrder* o : orders) {
+        o->known_ = count;
+        o->lastBuild_ = DeletedSeen{deleted, count};
+        o->Changed();
+        o->builtVersion_ = o->version_;
     }
 }
 
+bool IndexOrder::Current() {
+    // Only an exclusive open can know that nobody else wrote the table since.
+    if (table_.Mode() != OpenMode::kExclusive || !builtVersion_ || *builtVersion_ != version_ ||
+        dirty_ || !savedFile_ || known_ != table_.RecordCount()) {
+        return false;
+    }
+    return StatOf(path_) == savedFile_;
+}
+
 void IndexOrder::Save() {
+    FollowInFlight();
     IndexFileInfo info;
     info.keyExpression = key_.Expr().Text();
     info.condition = conditionText_;
     info.keyType = static_cast<char>(key_.Type());
     info.descending = index_.Descending();
     info.recordCount = known_;
+    savedFile_.reset();
     SaveKeyIndexFile(path_, info, index_);
     dirty_ = false;
+    savedFile_ = StatOf(path_);
 }
 
 void IndexOrder::SaveIfChanged() {
@@ -192,6 +295,7 @@ void IndexOrder::Changed() {
 }
 
 void IndexOrder::CatchUp() {
+    FollowInFlight();
     const uint32_t count = table_.RecordCount();
     if (count > known_) {
         CatchUpTo(count);
@@ -206,6 +310,10 @@ void IndexOrder::CatchUpTo(uint32_t last) {
     const auto length = static_cast<std::size_t>(table_.RecordLength());
     const uint32_t block = BlockRecords(table_);
     std::vector<char> buffer;
+    // An append shows in the count only while its writer holds the record; asked before the
+    // read, a record let go of reads as finished.
+    const std::vector<uint32_t> held = table_.RecordsHeldElsewhere(known_ + 1, last);
+    auto nextHeld = held.begin();
     while (known_ < last) {
         const uint32_t first = known_ + 1;
         const uint32_t n = std::min(block, last - known_);
@@ -213,6 +321,10 @@ void IndexOrder::CatchUpTo(uint32_t last) {
         table_.ReadRecords(first, n, buffer.data());
         for (uint32_t j = 0; j < n; ++j) {
             const std::string_view record(buffer.data() + j * length, length);
+            if (nextHeld != held.end() && *nextHeld == first + j) {
+                ++nextHeld;
+                inFlight_.insert_or_assign(first + j, std::string(record));
+            }
             if (Included(first + j, record)) {
                 index_.Insert(KeyOf(first + j, record), first + j);
             }
@@ -222,17 +334,55 @@ void IndexOrder::CatchUpTo(uint32_t last) {
     }
 }
 
+void IndexOrder::FollowInFlight() {
+    if (inFlight_.empty()) {
+        return;
+    }
+    const std::vector<uint32_t> held =
+        table_.RecordsHeldElsewhere(inFlight_.begin()->first, inFlight_.rbegin()->first);
+    std::vector<char> record(static_cast<std::size_t>(table_.RecordLength()));
+    for (auto it = inFlight_.begin(); it != inFlight_.end();) {
+        const uint32_t recno = it->first;
+        // The lock is asked before the read: bytes read after the writer let go are final.
+        const bool stillHeld = std::binary_search(held.begin(), held.end(), recno);
+        if (recno > table_.CachedRecordCount()) {
+            it = inFlight_.erase(it);
+            continue;
+        }
+        table_.ReadRecord(recno, record.data());
+        const std::string_view now(record.data(), record.size());
+        if (now != it->second) {
+            Rekey(recno, it->second, now);
+            it->second.assign(now);
+        }
+        it = stillHeld ? std::next(it) : inFlight_.erase(it);
+    }
+}
+
+uint64_t IndexOrder::Version() {
+    CatchUp();
+    return version_;
+}
+
 void IndexOrder::RecordWritten(uint32_t recno, const char* before, const char* after) {
     if (recno > known_) {
         CatchUpTo(recno);  // the table holds the new record already
         return;
     }
     const auto length = static_cast<std::size_t>(table_.RecordLength());
-    const std::string_view newRecord(after, length);
+    if (const auto it = inFlight_.find(recno); it != inFlight_.end()) {
+        it->second.assign(after, length);  // this open writes it now, so nobody else holds it
+    }
+    Rekey(recno, before == nullptr ? std::string_view() : std::string_view(before, length),
+          std::string_view(after, length));
+}
+
+void IndexOrder::Rekey(uint32_t recno, std::string_view before, std::string_view after) {
+    const std::string_view newRecord = after;
     const bool nowIn = Included(recno, newRecord);
     const std::string newKey = nowIn ? KeyOf(recno, newRecord) : std::string();
-    if (before != nullptr) {
-        const std::string_view oldRecord(before, length);
+    if (before.data() != nullptr) {
+        const std::string_view oldRecord = before;
         const bool wasIn = Included(recno, oldRecord);
         const std::string oldKey = wasIn ? KeyOf(recno, oldRecord) : std::string();
         if (wasIn == nowIn && oldKey == newKey) {

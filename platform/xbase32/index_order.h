@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -20,7 +21,9 @@ class DbfTable;
 // One open index of a work area: its key (and condition), its entries in memory and its file.
 // As a record order it walks the entries inside its scope; as a write observer it keeps them up
 // to date when told of writes. Records that another process appended are added at the next
-// access; edits of existing records by another process are not seen.
+// access; a record whose writer still holds it (an append being filled in) is keyed again at
+// every access until its writer lets go. Other edits of existing records by another process
+// are not seen.
 class IndexOrder final : public RecordOrder {
   public:
     // Builds the index over the whole table and writes its file (replacing one that is there).
@@ -40,8 +43,12 @@ class IndexOrder final : public RecordOrder {
     bool Descending() const { return index_.Descending(); }
     std::size_t Size() const { return index_.Size(); }
 
-    // Builds the entries from the table again. Several orders of one table share one pass.
+    // Builds the entries from the table again. Several orders of one table share one pass;
+    // their keys and sorts are made on a few threads.
     static void Rebuild(DbfTable& table, std::span<IndexOrder* const> orders);
+    // Whether a rebuild would give the entries and file already there: built from this table
+    // in an exclusive open, nothing written or changed since, and the file as saved then.
+    bool Current();
     // Writes the file when the entries changed since it was last written.
     void SaveIfChanged();
     void Save();
@@ -84,6 +91,8 @@ class IndexOrder final : public RecordOrder {
 
     // A record as it stood on disk (nullptr for a new one) and as it was written.
     void RecordWritten(uint32_t recno, const char* before, const char* after);
+    // Counts changes of the entries and scope, once records of other opens are followed.
+    uint64_t Version();
 
   private:
     IndexOrder(DbfTable& table, const Settings& settings, std::string path, KeyExpression key,
@@ -94,6 +103,9 @@ class IndexOrder final : public RecordOrder {
     // Adds records above the ones the entries were made for, up to the table's count.
     void CatchUp();
     void CatchUpTo(uint32_t last);
+    // Keys again the records another open held when they were keyed, once their bytes changed.
+    void FollowInFlight();
+    void Rekey(uint32_t recno, std::string_view before, std::string_view after);
     KeyRange Range();
     // Position of recno's entry, or where it would stand; cached for walks.
     std::size_t Locate(uint32_t recno, bool* present);
@@ -118,6 +130,16 @@ class IndexOrder final : public RecordOrder {
     uint32_t cursorRecno_ = 0;
     std::size_t cursorPosition_ = 0;
     std::optional<DeletedSeen> lastBuild_;
+    // Records another open held when they were keyed, with the bytes they were keyed from.
+    std::map<uint32_t, std::string> inFlight_;
+    struct FileStamp {
+        uint64_t dev, ino, size;
+        int64_t mtimeSec, mtimeNsec, ctimeSec, ctimeNsec;
+        bool operator==(const FileStamp&) const = default;
+    };
+    static std::optional<FileStamp> StatOf(const std::string& path);
+    std::optional<uint64_t> builtVersion_;  // version_ right after the last full build
+    std::optional<FileStamp> savedFile_;    // the file as the last save left it
 };
 
 }  // namespace xb

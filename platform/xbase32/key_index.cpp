@@ -4,6 +4,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/xbase32/parallel.h"
+
 namespace xb {
 
 namespace {
@@ -101,9 +103,24 @@ void KeyIndex::Build(std::string_view keys, std::span<const uint32_t> recnos) {
         }
         items[i] = Item{prefix, recnos[i], static_cast<uint32_t>(i)};
     }
-    std::sort(items.begin(), items.end(), [](const Item& a, const Item& b) {
+    // (prefix, record) is a total order, so sorting parts on threads and merging them gives
+    // the serial result.
+    auto byPrefix = [](const Item& a, const Item& b) {
         return a.prefix != b.prefix ? a.prefix < b.prefix : a.recno < b.recno;
-    });
+    };
+    constexpr std::size_t kParts = 4;
+    if (n < (std::size_t{1} << 15)) {
+        std::sort(items.begin(), items.end(), byPrefix);
+    } else {
+        auto at = [&](std::size_t part) {
+            return items.begin() + static_cast<std::ptrdiff_t>(n * part / kParts);
+        };
+        ParallelFor(kParts, [&](std::size_t p) { std::sort(at(p), at(p + 1), byPrefix); });
+        ParallelFor(kParts / 2, [&](std::size_t p) {
+            std::inplace_merge(at(2 * p), at(2 * p + 1), at(2 * p + 2), byPrefix);
+        });
+        std::inplace_merge(at(0), at(kParts / 2), at(kParts), byPrefix);
+    }
     if (keyLength > 8) {
         const std::size_t tail = keyLength - 8;
         auto rest = [base, keyLength](const Item& item) {

@@ -167,6 +167,11 @@ void SaveKeyIndexFile(const std::string& path, const IndexFileInfo& info, const 
         if (trimBlanks) {
             // Text keys are mostly blanks; only what comes before the trailing ones is stored.
             std::size_t n = key.size();
+            // Eight blanks at a time first: wide text keys end in long runs of them.
+            static constexpr char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+            while (n >= 8 && std::memcmp(key.data() + n - 8, kBlanks, 8) == 0) {
+                n -= 8;
+            }
             while (n > 0 && key[n - 1] == ' ') {
                 --n;
             }

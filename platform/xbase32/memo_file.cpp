@@ -43,10 +43,22 @@ int ValidBlockSize(int blockSize) {
 
 }  // namespace
 
+std::string MemoFile::EmptyImage(int blockSize) {
+    return EncodeHeader(FirstDataBlock(ValidBlockSize(blockSize)), blockSize);
+}
+
 void MemoFile::Create(const std::string& path, int blockSize) {
     File f = File::Open(path, O_RDWR | O_CREAT | O_TRUNC);
-    std::string h = EncodeHeader(FirstDataBlock(ValidBlockSize(blockSize)), blockSize);
+    const std::string h = EmptyImage(blockSize);
     f.WriteAt(0, h.data(), h.size());
+}
+
+bool MemoFile::Holds(std::string_view bytes) const {
+    if (file_.Size() != bytes.size()) {
+        return false;
+    }
+    std::string have(bytes.size(), '\0');
+    return file_.ReadSome(0, have.data(), have.size()) == have.size() && have == bytes;
 }
 
 MemoFile MemoFile::Open(const std::string& path, bool writable) {

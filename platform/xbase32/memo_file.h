@@ -18,6 +18,8 @@ class MemoFile {
 
     // Writes an empty memo file (an existing one is replaced).
     static void Create(const std::string& path, int blockSize);
+    // The bytes of such an empty file.
+    static std::string EmptyImage(int blockSize);
     // Throws xb::Error when the header is missing or states block size 0.
     static MemoFile Open(const std::string& path, bool writable);
 
@@ -37,6 +39,8 @@ class MemoFile {
     // Empties the file, with a new block size.
     void Reset(int blockSize);
     void Sync() { file_.Sync(); }
+    // Whether the file holds exactly these bytes.
+    bool Holds(std::string_view bytes) const;
 
   private:
     uint64_t CheckedStart(uint32_t block, uint32_t* length) const;

@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/xbase32/error.h"
@@ -87,15 +89,79 @@ void RemoveIfExists(const std::string& path) {
     }
 }
 
+// The header a pack would write, when a pack would change nothing else: no deleted record,
+// no memo in use, an empty memo file of the pack's block size, and no byte beyond the records.
+std::optional<std::string> HeaderIfNothingToPack(DbfTable& table, int memoBlockSize) {
+    DbfHeader header = table.Header();
+    const uint32_t count = table.RecordCount();
+    const auto length = static_cast<std::size_t>(table.RecordLength());
+    header.recordCount = count;
+    StampToday(header);
+    std::string h = EncodeDbfHeader(header);
+    if (h.size() > header.headerLength ||
+        table.FileSize() != header.headerLength + uint64_t{count} * length + 1) {
+        return std::nullopt;
+    }
+    h.resize(header.headerLength, '\0');  // a pack leaves the rest of the header zero
+    std::string had(h.size(), '\0');
+    table.ReadRaw(0, had.data(), had.size());
+    for (std::size_t at : {1, 2, 3}) {
+        had[at] = h[at];  // the date is the pack's own
+    }
+    if (had != h) {
+        return std::nullopt;
+    }
+    char last = 0;
+    table.ReadRaw(table.FileSize() - 1, &last, 1);
+    if (last != kEndOfFile) {
+        return std::nullopt;
+    }
+    std::vector<std::pair<std::size_t, std::string>> noMemo;
+    for (const auto& f : header.fields) {
+        if (f.type == 'M') {
+            noMemo.emplace_back(static_cast<std::size_t>(f.offset), FormatMemoPointer(0, f.width));
+        }
+    }
+    if (table.Memo() != nullptr && !table.Memo()->Holds(MemoFile::EmptyImage(memoBlockSize))) {
+        return std::nullopt;
+    }
+    const auto batch = static_cast<uint32_t>(std::max<std::size_t>(1, (1u << 20) / length));
+    std::string in(batch * length, '\0');
+    for (uint32_t first = 1; first <= count; first += batch) {
+        const uint32_t n = std::min(batch, count - first + 1);
+        table.ReadRecords(first, n, in.data());
+        for (uint32_t i = 0; i < n; ++i) {
+            const char* rec = in.data() + i * length;
+            if (rec[0] == '*') {
+                return std::nullopt;
+            }
+            for (const auto& [offset, blank] : noMemo) {
+                if (std::string_view(rec + offset, blank.size()) != blank) {
+                    return std::nullopt;
+                }
+            }
+        }
+    }
+    return h;
+}
+
 }  // namespace
 
 void SetPackStepHook(PackStepHook hook) {
     g_hook = hook;
 }
 
-void PackTable(DbfTable& table, int memoBlockSize) {
+void PackTable(DbfTable& table, int memoBlockSize, bool mayKeepFiles) {
     if (table.Mode() != OpenMode::kExclusive) {
         throw Error("pack needs the table open exclusively");
+    }
+    if (mayKeepFiles) {
+        if (const auto header = HeaderIfNothingToPack(table, memoBlockSize)) {
+            // The files already are what a pack writes, but for the date it stamps.
+            table.RewriteHeader(*header);
+            table.Sync();
+            return;
+        }
     }
     const std::string dbfPath = table.Path();
     MemoFile* oldMemo = table.Memo();

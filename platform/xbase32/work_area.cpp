@@ -105,8 +105,12 @@ void WorkArea::StandOnFound(uint32_t recno) {
 }
 
 void WorkArea::StandAtEnd() {
+    StandAtEnd(table_->RecordCount());
+}
+
+void WorkArea::StandAtEnd(uint32_t count) {
     std::fill(buffer_.begin(), buffer_.end(), ' ');
-    recno_ = table_->RecordCount() + 1;
+    recno_ = count + 1;
     eof_ = true;
 }
 
@@ -138,9 +142,18 @@ void WorkArea::Go(int64_t recno) {
         StandOn(static_cast<uint32_t>(recno));
         bof_ = false;
     } else {
-        StandAtEnd();
+        StandAtEnd(count);
         bof_ = count == 0;
     }
+}
+
+void WorkArea::GoVisible(uint32_t recno) {
+    if (recno != 0 && recno == scratchRecno_) {
+        StandOnFound(recno);
+        bof_ = false;
+        return;
+    }
+    Go(recno);
 }
 
 void WorkArea::Skip(int32_t n) {

@@ -36,6 +36,8 @@ class WorkArea {
     void GoBottom();
     void Skip(int32_t n);
     void Go(int64_t recno);  // any record, visible or not
+    // Go for a record that IsVisible has just judged: its read is not made twice.
+    void GoVisible(uint32_t recno);
     uint32_t RecNo() const { return recno_; }
     uint32_t RecCount() { return table_->RecordCount(); }
     bool Bof() const { return bof_; }
@@ -88,6 +90,7 @@ class WorkArea {
     // StandOn for a record the visibility search just read: the read is not made twice.
     void StandOnFound(uint32_t recno);
     void StandAtEnd();  // the phantom record
+    void StandAtEnd(uint32_t count);
     void RequireCurrent() const;
     void RequireWritable() const;
     // The one place where a record reaches the file.

@@ -3,8 +3,11 @@
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -135,6 +138,14 @@ void BM_PhoneBookStartUp(benchmark::State& state) {
 }
 BENCHMARK(BM_PhoneBookStartUp)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
+std::size_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::size_t pages = 0;
+    std::size_t resident = 0;
+    statm >> pages >> resident;
+    return resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+}
+
 // The caller whose number comes last in the number order: the walk's longest way.
 struct Lookup {
     std::unique_ptr<PhoneBook> book;
@@ -184,6 +195,11 @@ void BM_LookupBySeek(benchmark::State& state) {
     if (l.book->table->RecNo() != walked) {
         state.SkipWithError("the seek found another record than the walk");
     }
+    // The memory of a process that holds the phone book open with its indexes.
+    state.counters["rss_MB"] = static_cast<double>(ResidentBytes()) / (1024 * 1024);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
 }
 BENCHMARK(BM_LookupBySeek)->Unit(benchmark::kMicrosecond);
 

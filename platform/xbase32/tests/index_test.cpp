@@ -1,7 +1,10 @@
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
+
+#include <sys/stat.h>
 
 #include "platform/xbase32/tests/child_process.h"
 #include "platform/xbase32/tests/engine_fixture.h"
@@ -494,6 +497,288 @@ TEST_F(IndexTest, AppendsOfAnotherProcessReachTheOpenOrders) {
     Add("b");
     sx_Unlock(0);
     EXPECT_EQ(Walk(), (std::vector<int>{3, 6, 2, 1, 5}));
+}
+
+// An append shows in the count before its values: another open must not keep the blank key it
+// read then. A opens shared and builds an index, B appends, A counts, B fills in the name, A seeks.
+TEST_F(IndexTest, AnAppendStillBeingFilledInIsKeyedByItsValues) {
+    OpenBook(SX_SHARED);
+    AddNames({"Zeeman", "Bakker"});
+    sx_Unlock(0);
+    MakeIndex("naam.idx", "naam");
+    Signal toA;
+    Signal toB;
+    const pid_t b = Spawn([&] {
+        if (sx_Use(path_.c_str(), "other", SX_SHARED, SX_FOX) == 0) {
+            return 4;
+        }
+        if (sx_AppendEx() != 0) {
+            return 5;
+        }
+        toA.Send();
+        if (!toB.Wait() || !sx_Replace("NAAM", SX_R_CHAR, "Jansen")) {
+            return 6;
+        }
+        toA.Send();
+        if (!toB.Wait()) {
+            return 7;
+        }
+        sx_Unlock(0);
+        toA.Send();
+        return toB.Wait() ? 0 : 8;
+    });
+    ASSERT_TRUE(toA.Wait());
+    EXPECT_EQ(sx_Count(), 3);
+    EXPECT_EQ(Walk(), (std::vector<int>{3, 2, 1}));  // blank, as the record stands now
+    toB.Send();
+    ASSERT_TRUE(toA.Wait());
+    // B still holds the record: its name is followed at once.
+    EXPECT_TRUE(sx_Seek("Jansen"));
+    EXPECT_EQ(sx_RecNo(), 3);
+    EXPECT_EQ(Walk(), (std::vector<int>{2, 3, 1}));
+    EXPECT_EQ(sx_Count(), 3);
+    toB.Send();
+    ASSERT_TRUE(toA.Wait());
+    EXPECT_TRUE(sx_Seek("Jansen"));
+    EXPECT_EQ(sx_RecNo(), 3);
+    toB.Send();
+    ASSERT_EQ(ExitStatus(b), 0);
+    EXPECT_EQ(Walk(), (std::vector<int>{2, 3, 1}));
+    EXPECT_EQ(WalkBack(), (std::vector<int>{2, 3, 1}));
+    // The file written at close holds the name too.
+    sx_CloseAll();
+    Open(path_, SX_SHARED);
+    ASSERT_EQ(sx_IndexOpen(Path("naam.idx").c_str()), 1) << sx_LastErrorText();
+    EXPECT_EQ(Walk(), (std::vector<int>{2, 3, 1}));
+}
+
+// Three writers append and fill in records, some in two steps and with a commit between, while
+// a reader seeks every record they report; at the end the order walks like a sort of the table.
+TEST_F(IndexTest, ReaderSeeksEveryRecordThatWritersReport) {
+    OpenBook(SX_SHARED);
+    MakeIndex("naam.idx", "naam");
+    constexpr int kEach = 150;
+    int report[2];
+    ASSERT_EQ(pipe(report), 0);
+    Signal go;
+    auto writer = [&](char tag) {
+        return [&, tag] {
+            close(report[0]);
+            if (!go.Wait()) {
+                return 3;
+            }
+            sx_SetLockTimeout(20);
+            if (sx_Use(path_.c_str(), "writer", SX_SHARED, SX_FOX) == 0) {
+                return 4;
+            }
+            for (int i = 0; i < kEach; ++i) {
+                char naam[16];
+                std::snprintf(naam, sizeof naam, "%c%04d", tag, (i * 37) % kEach);
+                if (sx_AppendEx() != 0) {
+                    return 5;
+                }
+                if (i % 3 == 0 && (!sx_Replace("NAAM", SX_R_CHAR, "voorlopig") || !sx_Commit())) {
+                    return 6;
+                }
+                const double bedrag = i;
+                if (!sx_Replace("NAAM", SX_R_CHAR, naam) ||
+                    !sx_Replace("BEDRAG", SX_R_DOUBLE, &bedrag)) {
+                    return 6;
+                }
+                const int recno = sx_RecNo();
+                sx_Unlock(0);
+                char line[64];
+                const int n = std::snprintf(line, sizeof line, "%d %s\n", recno, naam);
+                if (write(report[1], line, static_cast<size_t>(n)) != n) {
+                    return 7;
+                }
+            }
+            close(report[1]);
+            return 0;
+        };
+    };
+    std::vector<pid_t> writers;
+    for (const char tag : {'A', 'B', 'C'}) {
+        writers.push_back(Spawn(writer(tag)));
+    }
+    close(report[1]);
+    for (std::size_t i = 0; i < writers.size(); ++i) {
+        go.Send();
+    }
+    FILE* reports = fdopen(report[0], "r");
+    ASSERT_NE(reports, nullptr);
+    int recno = 0;
+    char naam[16];
+    int seen = 0;
+    while (std::fscanf(reports, "%d %15s", &recno, naam) == 2) {
+        ++seen;
+        ASSERT_TRUE(sx_Seek(naam)) << naam;
+        EXPECT_EQ(sx_RecNo(), recno) << naam;
+    }
+    std::fclose(reports);
+    for (const pid_t w : writers) {
+        EXPECT_EQ(ExitStatus(w), 0);
+    }
+    EXPECT_EQ(seen, 3 * kEach);
+    EXPECT_EQ(sx_Count(), 3 * kEach);
+    const std::vector<int> walk = Walk();
+    EXPECT_EQ(walk, SortedBy([](int) { return std::string(sx_GetString("NAAM")); }, false, false));
+    ASSERT_EQ(walk.size(), 3u * kEach);
+}
+
+std::string FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+ino_t InodeOf(const std::string& path) {
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+    return st.st_ino;
+}
+
+// Keys over the whole record, with duplicates, blanks and a character above 127 among them.
+const char* const kWideKeys[] = {"naam",
+                                 "UPPER(naam)",
+                                 "bedrag",
+                                 "datum",
+                                 "naam + STR(bedrag, 7, 2)",
+                                 "DTOS(datum) + naam",
+                                 "UPPER(naam) + DTOS(datum)",
+                                 "STR(bedrag, 7, 2) + naam",
+                                 "SUBSTR(naam, 2, 3)",
+                                 "naam + DTOS(datum)",
+                                 "UPPER(SUBSTR(naam, 1, 4))",
+                                 "bedrag",
+                                 "naam"};
+
+void AddMixedBook(const std::function<void(const std::string&, double, const std::string&)>& add,
+                  int records = 300) {
+    const char* names[] = {"jan", "Jan", "", "Ëlla", "ëlla", "Zoë", "anna", "Jansen", "", "jan"};
+    for (int i = 0; i < records; ++i) {
+        add(names[(i * 7) % 10], static_cast<double>((i * 13) % 17) / 4,
+            i % 5 == 0 ? ""
+                       : "0" + std::to_string(1 + i % 9) + "/1" + std::to_string(i % 3) + "/9" +
+                             std::to_string(i % 10));
+    }
+}
+
+// Reindex builds every order on a few threads; each file must equal the one a build of that
+// order alone writes. Wide records make the table span several read segments.
+TEST_F(IndexTest, OrdersBuiltTogetherEqualOrdersBuiltOneByOne) {
+    struct Layout {
+        const char* fields;
+        int records;
+    };
+    const Layout layouts[] = {
+        {"NAAM:C:10,BEDRAG:N:7:2,DATUM:D,NOTE:M", 300},
+        {"NAAM:C:10,BEDRAG:N:7:2,DATUM:D,A:C:250,B:C:250,C:C:250,D:C:250,E:C:250,F:C:250", 2500},
+    };
+    for (const Layout& layout : layouts) {
+        SCOPED_TRACE(layout.fields);
+        sx_CloseAll();
+        std::filesystem::remove_all(Path("t"));
+        std::filesystem::create_directory(Path("t"));
+        path_ = Create("t/book.DBF", layout.fields);
+        Open(path_, SX_SHARED);
+        AddMixedBook([&](const std::string& n, double b, const std::string& d) { Add(n, b, d); },
+                     layout.records);
+        ASSERT_TRUE(sx_Delete());
+        sx_Unlock(0);
+        std::vector<std::string> alone;
+        for (std::size_t i = 0; i < std::size(kWideKeys); ++i) {
+            MakeIndex("t/k" + std::to_string(i) + ".idx", kWideKeys[i]);
+            alone.push_back(FileBytes(Path("t/k" + std::to_string(i) + ".idx")));
+        }
+        ASSERT_TRUE(sx_Reindex()) << sx_LastErrorText();
+        for (std::size_t i = 0; i < std::size(kWideKeys); ++i) {
+            EXPECT_EQ(FileBytes(Path("t/k" + std::to_string(i) + ".idx")), alone[i])
+                << kWideKeys[i];
+        }
+        sx_SetOrder(5);
+        // The engine keeps one returned text per area at a time: copy each before the next call.
+        EXPECT_EQ(Walk(), SortedBy(
+                              [](int) {
+                                  std::string key = sx_GetString("NAAM");
+                                  return key + sx_GetString("BEDRAG");
+                              },
+                              false, false));
+    }
+}
+
+// Reindex may keep an order that a rebuild would leave as it is; whatever it does, every order
+// afterwards holds what a fresh build of its key holds.
+TEST_F(IndexTest, ReindexLeavesOnlyCurrentOrdersAsTheyAre) {
+    struct Case {
+        const char* name;
+        int mode;
+        std::function<void(const std::string& table)> between;
+        bool kept;
+    };
+    const std::vector<Case> cases = {
+        {"nothing, exclusive", SX_EXCLUSIVE, [](const std::string&) {}, true},
+        {"a write by this open", SX_EXCLUSIVE,
+         [](const std::string&) {
+             sx_Go(3);
+             ASSERT_TRUE(sx_Replace("NAAM", SX_R_CHAR, "aaa"));
+         },
+         false},
+        {"a delete by this open, which changes no key", SX_EXCLUSIVE,
+         [](const std::string&) {
+             sx_Go(4);
+             ASSERT_TRUE(sx_Delete());
+         },
+         true},
+        {"nothing, shared", SX_SHARED, [](const std::string&) {}, false},
+        {"an append by another process", SX_SHARED,
+         [](const std::string& table) {
+             const std::string path = table;
+             const pid_t child = Spawn([path] {
+                 if (sx_Use(path.c_str(), "other", SX_SHARED, SX_FOX) == 0 || sx_AppendEx() != 0 ||
+                     !sx_Replace("NAAM", SX_R_CHAR, "aaa")) {
+                     return 4;
+                 }
+                 return 0;
+             });
+             ASSERT_EQ(ExitStatus(child), 0);
+         },
+         false},
+        {"a write by another open in this process", SX_SHARED,
+         [](const std::string& table) {
+             const int here = sx_Select(0);
+             ASSERT_NE(sx_Use(table.c_str(), "tweede", SX_SHARED, SX_FOX), 0);
+             sx_Go(2);
+             ASSERT_TRUE(sx_Replace("NAAM", SX_R_CHAR, "aaa"));
+             sx_Unlock(0);
+             sx_Close();
+             sx_Select(here);
+         },
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sx_CloseAll();
+        OpenBook(c.mode);
+        AddMixedBook([&](const std::string& n, double b, const std::string& d) { Add(n, b, d); });
+        sx_Unlock(0);
+        MakeIndex("naam.idx", "naam");
+        MakeIndex("datum.idx", "DTOS(datum) + naam");
+        const ino_t before = InodeOf(Path("naam.idx"));
+        c.between(path_);
+        if (HasFatalFailure()) {
+            return;
+        }
+        ASSERT_TRUE(sx_Reindex()) << sx_LastErrorText();
+        EXPECT_EQ(InodeOf(Path("naam.idx")) == before, c.kept);
+        sx_SetOrder(1);
+        const std::vector<int> walk = Walk();
+        EXPECT_EQ(walk,
+                  SortedBy([](int) { return std::string(sx_GetString("NAAM")); }, false, false));
+        MakeIndex("vers.idx", "naam");
+        EXPECT_EQ(FileBytes(Path("naam.idx")), FileBytes(Path("vers.idx")));
+        MakeIndex("versdatum.idx", "DTOS(datum) + naam");
+        EXPECT_EQ(FileBytes(Path("datum.idx")), FileBytes(Path("versdatum.idx")));
+    }
 }
 
 }  // namespace

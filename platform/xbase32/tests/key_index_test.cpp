@@ -127,6 +127,34 @@ INSTANTIATE_TEST_SUITE_P(Shapes, KeyIndexModelTest,
                                     (info.param.descending ? "Descending" : "Ascending");
                          });
 
+// A build large enough to sort in parts on threads gives the serial order: equal keys by
+// record, repeated entries once, bytes above 0x7F high, keys equal in their first 8 bytes.
+TEST(KeyIndex, LargeBuildMatchesASortedModel) {
+    for (const std::size_t keyLength : {std::size_t{3}, std::size_t{20}}) {
+        SCOPED_TRACE(keyLength);
+        std::mt19937 rng(static_cast<unsigned>(keyLength));
+        const char alphabet[] = {' ', 'a', '\xEB', 'Z'};
+        std::set<Entry> model;
+        std::string packed;
+        std::vector<uint32_t> recnos;
+        for (uint32_t i = 0; i < 70000; ++i) {
+            std::string key(keyLength, ' ');
+            key[0] = alphabet[rng() % sizeof alphabet];
+            key[1] = alphabet[rng() % sizeof alphabet];
+            key.back() = alphabet[rng() % sizeof alphabet];
+            const uint32_t recno = 1 + static_cast<uint32_t>(rng() % 60000);  // some twice
+            model.emplace(key, recno);
+            packed += key;
+            recnos.push_back(recno);
+        }
+        for (const bool descending : {false, true}) {
+            KeyIndex index(keyLength, descending);
+            index.Build(packed, recnos);
+            EXPECT_EQ(Walk(index), Expected(model, descending)) << descending;
+        }
+    }
+}
+
 TEST(KeyIndex, BuildEqualsInsertsAndDropsRepeats) {
     const std::vector<Entry> entries = {{"bb", 2}, {"aa", 9}, {"bb", 1}, {"ab", 4}, {"aa", 9}};
     std::string packed;
