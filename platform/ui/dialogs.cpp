@@ -3,6 +3,10 @@
 #include "platform/ui/qt_dialogs.h"
 
 namespace ui {
+
+void Dialogs::CaptionedMessage(const std::string& text, const std::string&, MsgDlgType type) {
+    MessageDlg(text, type, mbOK);
+}
 namespace {
 
 Dialogs* g_installed = nullptr;

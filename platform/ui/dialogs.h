@@ -65,6 +65,9 @@ class Dialogs {
                            int helpContext = 0) = 0;
     // A modal box with the application's title and an OK button.
     virtual void ShowMessage(const std::string& text) = 0;
+    // A modal box with an OK button under a caption of the caller's choosing.
+    virtual void CaptionedMessage(const std::string& text, const std::string& caption,
+                                  MsgDlgType type);
     // A box that does not hold up its caller: it returns at once and the box stays until closed.
     virtual void Notify(const std::string& text, MsgDlgType type) = 0;
     // An input line; true and the new text in `value` on OK, false and `value` untouched otherwise.

@@ -134,6 +134,13 @@ int QtDialogs::MessageDlg(const std::string& text, MsgDlgType type, unsigned but
     }
 }
 
+void QtDialogs::CaptionedMessage(const std::string& text, const std::string& caption,
+                                 MsgDlgType type) {
+    auto box = BuildMessageBox(text, type, mbOK);
+    box->setWindowTitle(Q(caption));
+    box->exec();
+}
+
 void QtDialogs::ShowMessage(const std::string& text) {
     auto box = BuildMessageBox(text, MsgDlgType::Custom, mbOK);
     box->exec();

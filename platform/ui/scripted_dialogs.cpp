@@ -31,6 +31,11 @@ int ScriptedDialogs::MessageDlg(const std::string& text, MsgDlgType type, unsign
     return answer;
 }
 
+void ScriptedDialogs::CaptionedMessage(const std::string& text, const std::string& caption,
+                                       MsgDlgType type) {
+    shown_.push_back({Kind::Message, text, caption, type, mbOK, 0, {}});
+}
+
 void ScriptedDialogs::ShowMessage(const std::string& text) {
     shown_.push_back({Kind::ShowMessage, text, {}, MsgDlgType::Custom, mbOK, 0, {}});
 }

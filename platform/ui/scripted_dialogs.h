@@ -43,6 +43,8 @@ class ScriptedDialogs : public Dialogs {
     int MessageDlg(const std::string& text, MsgDlgType type, unsigned buttons,
                    int helpContext = 0) override;
     void ShowMessage(const std::string& text) override;
+    void CaptionedMessage(const std::string& text, const std::string& caption,
+                          MsgDlgType type) override;
     void Notify(const std::string& text, MsgDlgType type) override;
     bool InputQuery(const std::string& caption, const std::string& prompt,
                     std::string& value) override;

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <functional>
+
+namespace monitor {
+
+// Runs `stop` from the event loop when SIGTERM or SIGINT arrives, so that a logout or Ctrl+C
+// ends the program as its own close command does. Once per process.
+void EndOnStopSignals(std::function<void()> stop);
+
+}  // namespace monitor
