@@ -28,6 +28,7 @@
 #include "monitor/wait_times.h"
 #include "platform/agent/player_speech_output.h"
 #include "platform/os/qt_dbus_dde_service.h"
+#include "platform/os/staged_swap.h"
 #include "platform/rtl/program_folder.h"
 #include "platform/ui/dialogs.h"
 
@@ -65,6 +66,17 @@ bool BelverinProgram::Start() {
         return false;
     }
     programmadir_ = rtl::ProgramDir();
+    // An update the setup stopped halfway is finished (or dropped) before any table opens.
+    try {
+        os::FinishStagedSwap(programmadir_);
+    } catch (const std::exception& e) {
+        ui::dialogs().MessageDlg(
+            std::string("De vorige Setup kon niet worden afgemaakt: ") + e.what(),
+            ui::MsgDlgType::Error, ui::mbOK);
+        exitCode_ = 1;
+        ended_ = true;
+        return false;
+    }
 
     // 1. The splash and the start delay.
     splash_ = new Tflogo;

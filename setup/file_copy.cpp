@@ -1,0 +1,75 @@
+#include "setup/file_copy.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace setup {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+void (*g_hook)(const char*) = nullptr;
+
+}  // namespace
+
+void SetSetupStepHook(void (*hook)(const char* step)) {
+    g_hook = hook;
+}
+
+void SetupStep(const char* step) {
+    if (g_hook != nullptr) {
+        g_hook(step);
+    }
+}
+
+bool CopyFileKeepingMode(const std::string& from, const std::string& to, unsigned mode,
+                         std::string& error) {
+    struct stat source {};
+    if (::stat(from.c_str(), &source) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    std::error_code ec;
+    fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+    if (ec) {
+        error = ec.message();
+        return false;
+    }
+    const mode_t bits = mode != 0 ? static_cast<mode_t>(mode) : (source.st_mode & 07777);
+    if (::chmod(to.c_str(), bits) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+bool FreshBackupFolder(const std::string& target, std::string& error) {
+    const std::string backup = target + "backup";
+    std::error_code ec;
+    if (fs::symlink_status(backup, ec).type() != fs::file_type::not_found) {
+        for (int n = 1;; ++n) {
+            const std::string aside = backup + "." + std::to_string(n);
+            if (fs::symlink_status(aside, ec).type() == fs::file_type::not_found) {
+                fs::rename(backup, aside, ec);
+                if (ec) {
+                    error = ec.message();
+                    return false;
+                }
+                break;
+            }
+        }
+    }
+    if (::mkdir(backup.c_str(), 0755) != 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace setup

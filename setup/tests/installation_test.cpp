@@ -1,0 +1,353 @@
+#include "setup/installation.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "platform/os/staged_swap.h"
+#include "setup/setup_flow.h"
+#include "setup/tests/setup_fixture.h"
+#include "xbase/engine_api.h"
+
+namespace setup::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Runs a program with arguments, no shell; its exit status.
+int RunProgram(std::vector<std::string> argv) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        std::vector<char*> args;
+        for (std::string& a : argv) {
+            args.push_back(a.data());
+        }
+        args.push_back(nullptr);
+        execv(args[0], args.data());
+        _exit(127);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+int CheckCarried(const std::string& oldTable, const std::string& newTable,
+                 const std::string& renamed = "") {
+    std::vector<std::string> argv = {"/usr/bin/python3", CHECK_CARRIED_SCRIPT, oldTable, newTable};
+    if (!renamed.empty()) {
+        argv.push_back(renamed);
+    }
+    return RunProgram(argv);
+}
+
+class InstallationTest : public SetupTest {
+  protected:
+    void SetUp() override {
+        SetupTest::SetUp();
+#ifndef REAL_ENGINE_PATH
+        GTEST_SKIP() << "the build has no engine library";
+#endif
+    }
+
+    // The whole run as the forms drive it: choose `folder`, OK.
+    bool RunSetup(const std::string& folder, std::deque<bool> answers) {
+        port = RecordingPort();
+        port.answers = std::move(answers);
+        SetupFlow flow(setupDir, port, claim, Home(), [this](const std::string& program) {
+            started.push_back(program);
+            return true;
+        });
+        EXPECT_TRUE(flow.Check().startEnabled) << flow.Check().label2;
+        flow.ChooseTarget(folder);
+        return flow.Confirm();
+    }
+
+    void InstallFirstVersion() {
+        WriteDistribution(StandardFiles("programma 1"), "1.0");
+        ASSERT_TRUE(RunSetup(target, {false, false, false}));
+        ASSERT_EQ(port.endings.back(),
+                  "Druk op \"Sluiten\" om de Setup te sluiten | Alles is goed verlopen");
+    }
+
+    // Old-layout tables in the installation: a phone book without ZOEKSTATUS and a call log
+    // with Gegevens in place of naam; every seventh record deleted.
+    void FillOldTables(int phoneRecords, int logRecords) {
+        for (const char* file :
+             {"belverintel.DBF", "belverintel.FPT", "belverinlog.DBF", "belverinlog.FPT"}) {
+            fs::remove(target + file);
+        }
+        CreateTable(target + "belverintel.DBF",
+                    {"NUMMER:C:20", "VOORNAAM:C:20", "NAAM:C:150", "AANHANGSEL:C:15", "STRAAT:C:50",
+                     "POSTCODE:C:7", "PLAATS:C:50", "EXTRA:C:50", "AFWIJZEN:C:10", "GELUID:C:20",
+                     "TIJD:C:10", "CMDLINE:C:100", "KLEUR:C:20", "FONTKLEUR:C:20", "OMSCHR:C:50",
+                     "MEMO:M"});
+        CreateTable(target + "belverinlog.DBF",
+                    {"DATUM:C:10", "TIJD:C:10", "NUMMER:C:20", "GEGEVENS:C:150", "MSN:C:15",
+                     "SOORT:C:25", "MEMO:M"});
+        const xbase::EngineApi& e = library->Api();
+        auto fill = [&](const std::string& table, int count, bool phoneBook) {
+            ASSERT_NE(e.sx_Use(table.c_str(), nullptr, SX_EXCLUSIVE, SX_FOX), 0)
+                << e.sx_LastErrorText();
+            for (int i = 0; i < count; ++i) {
+                ASSERT_EQ(e.sx_AppendEx(), 0);
+                const std::string n = std::to_string(i);
+                // Windows-1252: e-diaeresis and the euro sign; a full-width name every 10th.
+                const std::string naam =
+                    i % 10 == 0 ? std::string(150, '\xeb') : "  Jans\xebn \x80" + n + " \x81";
+                std::string memo;
+                if (i % 2000 == 1) {
+                    memo = std::string(100000, '\x80');
+                } else if (i % 3 == 0) {
+                    memo = "memo \xeb " + n + "\r\nregel 2";
+                }
+                e.sx_Replace("NUMMER", SX_R_CHAR, ("06" + n).c_str());
+                e.sx_Replace(phoneBook ? "NAAM" : "GEGEVENS", SX_R_CHAR, naam.c_str());
+                e.sx_Replace(phoneBook ? "PLAATS" : "MSN", SX_R_CHAR, " Zwolle");
+                if (!memo.empty()) {
+                    e.sx_Replace("MEMO", SX_R_MEMO, memo.c_str());
+                }
+                if (i % 7 == 3) {
+                    e.sx_Delete();
+                }
+            }
+            e.sx_Commit();
+            e.sx_Close();
+        };
+        fill(target + "belverintel.DBF", phoneRecords, true);
+        fill(target + "belverinlog.DBF", logRecords, false);
+    }
+
+    std::vector<std::string> started;
+};
+
+bool Has(const std::vector<std::string>& lines, const std::string& line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+TEST_F(InstallationTest, FirstInstallationCopiesEverythingAndNoStillMakesTheMenuEntry) {
+    WriteDistribution(StandardFiles("programma 1"), "1.0");
+    ASSERT_TRUE(RunSetup(target, {false, false, false}));
+
+    Files expected;
+    for (const Listed& file : StandardFiles("programma 1")) {
+        expected[(file.code == 1 ? "geluid/" : "") + file.name] = Read(setupDir + file.name);
+    }
+    EXPECT_EQ(Tree(target), expected);
+    struct stat program {};
+    ASSERT_EQ(stat((target + "belverin").c_str(), &program), 0);
+    EXPECT_EQ(program.st_mode & 07777, 0755u);
+    EXPECT_TRUE(Has(port.lines, "Directory \"Geluid\" gemaakt "));
+    EXPECT_TRUE(Has(port.lines, "bel.wav gekopieerd"));
+    EXPECT_EQ(port.lines.back(), "belverin Gekopieerd");  // the program last
+    EXPECT_EQ(port.boxes,
+              (std::vector<std::string>{
+                  "ask: Shortcut maken in de Startup folder?\rPAS OP: de evt. aanwezige "
+                  "snelkoppeling wordt overschreven",
+                  "ask: Shortcut toevoegen/maken op de Desktop?",
+                  "ask: Alles is goed verlopen\rBelverin meteen opstarten?"}));
+    EXPECT_TRUE(fs::exists(root + "home/.local/share/applications/belverin/Belverin-1.0.desktop"));
+    EXPECT_FALSE(fs::exists(root + "home/.config/autostart"));
+    EXPECT_TRUE(started.empty());
+
+    // The shipped tables are read by another DBF reader.
+    EXPECT_EQ(CheckCarried(setupDir + "belverintel.DBF", target + "belverintel.DBF"), 0);
+}
+
+TEST_F(InstallationTest, YesMakesEveryShortcutAndStartsTheProgram) {
+    WriteDistribution(StandardFiles("p"), "1.0");
+    fs::create_directories(target + "geluid");
+    fs::create_directories(root + "home/Bureaublad");
+    fs::create_directories(root + "home/.config");
+    Write(root + "home/.config/user-dirs.dirs", "XDG_DESKTOP_DIR=\"$HOME/Bureaublad\"\n");
+    ASSERT_TRUE(RunSetup(target, {true, true, true}));
+    EXPECT_FALSE(Has(port.lines, "Directory \"Geluid\" gemaakt "));
+    EXPECT_TRUE(fs::exists(root + "home/.config/autostart/Belverin.desktop"));
+    EXPECT_TRUE(fs::exists(root + "home/Bureaublad/Belverin-1.0.desktop"));
+    EXPECT_EQ(started, std::vector<std::string>{target + "belverin"});
+    EXPECT_TRUE(port.closed);
+}
+
+TEST_F(InstallationTest, FirstInstallationFailureKeepsTheProgramOutAndSavesTheLog) {
+    WriteDistribution(StandardFiles("p"), "1.0");
+    // The engine cannot be read: a folder stands in its place.
+    fs::remove(setupDir + "libxbase32.so");
+    fs::create_directories(setupDir + "libxbase32.so");
+    Write(target + "leesmij.txt", "van de gebruiker");
+    ASSERT_TRUE(RunSetup(target, {true}));
+    EXPECT_FALSE(fs::exists(target + "belverin"));
+    EXPECT_TRUE(Has(port.lines, "FOUT bij kopieren van: libxbase32.so"));
+    EXPECT_TRUE(Has(port.lines, "belverin niet gekopieerd wegens eerdere fouten"));
+    EXPECT_EQ(port.endings.back(),
+              "Druk op \"Sluiten\" om de Setup af te breken | Er zijn fouten opgetreden");
+    EXPECT_EQ(Read(target + "backup/leesmij.txt"), "van de gebruiker");
+    const std::string log = Read(setupDir + "Setup_fouten.txt");
+    EXPECT_NE(log.find("FOUT bij kopieren van: libxbase32.so\n"), std::string::npos) << log;
+
+    // A log that cannot be saved says so.
+    fs::remove(setupDir + "Setup_fouten.txt");
+    fs::create_directories(setupDir + "Setup_fouten.txt/x");
+    ASSERT_TRUE(RunSetup(root + "ander", {true}));
+    ASSERT_FALSE(port.boxes.empty());
+    EXPECT_EQ(
+        port.boxes.back().rfind("error: Fout: Setup_fouten.txt kon niet worden opgeslagen: ", 0),
+        0u)
+        << port.boxes.back();
+}
+
+TEST_F(InstallationTest, UpdateCarriesEveryLiveRecordOverAndKeepsEarlierBackups) {
+    InstallFirstVersion();
+    FillOldTables(10000, 3000);
+    fs::create_directories(target + "backup");
+    Write(target + "backup/eerder.txt", "eerdere backup");
+    const Files old = Tree(target);
+
+    WriteDistribution(StandardFiles("programma 2"), "2.0");
+    ASSERT_TRUE(RunSetup(target, {false, false, false}));
+    EXPECT_EQ(port.endings.back(),
+              "Druk op \"Sluiten\" om de Setup te sluiten | Alles is goed verlopen");
+    for (const char* line :
+         {"Directory \"backup\" aangemaakt ", "belverin backup gemaakt",
+          "belverintel.DBF geinstalleerd", "Logfile bijgewerkt", "Telefoonklapper bijgewerkt"}) {
+        EXPECT_TRUE(Has(port.lines, line)) << line;
+    }
+    EXPECT_TRUE(Has(port.lines, "leesmij.txt backup gemaakt"));
+    EXPECT_FALSE(Has(port.lines, "bel.wav backup gemaakt"));
+    int live = 0;
+    for (int i = 0; i < 10000; ++i) {
+        live += i % 7 == 3 ? 0 : 1;
+    }
+    EXPECT_EQ(port.progressMax, live);  // the phone book's live records
+    EXPECT_EQ(port.progress, port.progressMax);
+    EXPECT_FALSE(claim.held);
+
+    EXPECT_EQ(Read(target + "belverin"), "programma 2");
+    EXPECT_EQ(Read(target + "backup/belverin"), "programma 1");
+    EXPECT_EQ(Read(target + "backup.1/eerder.txt"), "eerdere backup");
+    for (const char* file : {"belverintel.DBF", "belverintel.FPT", "belverinlog.DBF"}) {
+        EXPECT_EQ(Read(target + "backup/" + file), old.at(file)) << file;
+    }
+    EXPECT_EQ(CheckCarried(target + "backup/belverintel.DBF", target + "belverintel.DBF"), 0);
+    EXPECT_EQ(CheckCarried(target + "backup/belverinlog.DBF", target + "belverinlog.DBF",
+                           "NAAM=GEGEVENS"),
+              0);
+    EXPECT_FALSE(fs::exists(target + std::string(os::StagedSwap::kStagingName)));
+}
+
+TEST_F(InstallationTest, AFailedUpdateLeavesTheInstallationAsItWas) {
+    InstallFirstVersion();
+    FillOldTables(50, 20);
+    WriteDistribution(StandardFiles("programma 2"), "2.0");
+
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+        const char* line;
+    };
+    const std::vector<Case> cases = {
+        {"a copy fails",
+         [&] {
+             fs::remove(setupDir + "libxbase32.so");
+             fs::create_directories(setupDir + "libxbase32.so");
+         },
+         "FOUT bij installeren: libxbase32.so"},
+        {"an old table does not open", [&] { Write(target + "belverinlog.DBF", "geen tabel"); },
+         "FOUT: Logfile bijwerken"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteDistribution(StandardFiles("programma 2"), "2.0");
+        c.spoil();
+        const Files before = Tree(target);
+        ASSERT_TRUE(RunSetup(target, {false}));
+        EXPECT_TRUE(Has(port.lines, c.line));
+        EXPECT_EQ(port.lines.back(), "De oude installatie is ongewijzigd");
+        EXPECT_EQ(port.endings.back(),
+                  "Druk op \"Sluiten\" om de Setup af te breken | Er zijn fouten opgetreden");
+        EXPECT_EQ(Tree(target), before);
+        EXPECT_FALSE(claim.held);
+        fs::remove_all(setupDir + "libxbase32.so");
+    }
+}
+
+TEST_F(InstallationTest, AnUpdateWaitsForTheRunningProgram) {
+    InstallFirstVersion();
+    WriteDistribution(StandardFiles("programma 2"), "2.0");
+    const Files before = Tree(target, true);
+    claim.heldElsewhere = true;
+    EXPECT_FALSE(RunSetup(target, {}));
+    EXPECT_EQ(port.boxes,
+              std::vector<std::string>{std::string("message: ") + SetupFlow::kLockedText});
+    EXPECT_TRUE(port.lines.empty());
+    EXPECT_EQ(Tree(target, true), before);
+}
+
+// The update in a child that ends at one of its steps; after the recovery the folder, backups
+// aside, is the old installation or the new one.
+TEST_F(InstallationTest, AStopAtAnyStepRecoversToTheOldOrTheNewInstallation) {
+    InstallFirstVersion();
+    FillOldTables(1200, 600);
+    WriteDistribution(StandardFiles("programma 2"), "2.0");
+    const Files oldTree = Tree(target);
+    const std::string pristine = root + "ongerept/";
+    fs::copy(target, pristine, fs::copy_options::recursive);
+
+    static const char* stopStep = nullptr;
+    static int stopCount = 0;
+    auto runChild = [&](const char* step, int count) {
+        fflush(nullptr);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            stopStep = step;
+            stopCount = count;
+            SetSetupStepHook([](const char* s) {
+                if (stopStep != nullptr && std::strcmp(s, stopStep) == 0 && --stopCount == 0) {
+                    _exit(9);
+                }
+            });
+            os::SetSwapStepHook([](std::string_view s) {
+                if (stopStep != nullptr && s == stopStep && --stopCount == 0) {
+                    _exit(9);
+                }
+            });
+            RunSetup(target, {false, false, false});
+            _exit(port.endings.empty() ||
+                          port.endings.back().find("Alles is goed") == std::string::npos
+                      ? 1
+                      : 0);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    auto restore = [&] {
+        fs::remove_all(target);
+        fs::copy(pristine, target, fs::copy_options::recursive);
+    };
+
+    ASSERT_EQ(runChild(nullptr, 0), 0);
+    const Files newTree = Tree(target);
+    ASSERT_NE(newTree, oldTree);
+
+    struct Stop {
+        const char* step;
+        int count;
+        bool expectNew;
+    };
+    for (const Stop& stop :
+         {Stop{"backup", 1, false}, Stop{"copy", 3, false}, Stop{"record", 1, false},
+          Stop{"journal", 1, true}, Stop{"rename", 1, true}, Stop{"rename", 4, true}}) {
+        SCOPED_TRACE(std::string(stop.step) + " " + std::to_string(stop.count));
+        restore();
+        ASSERT_EQ(runChild(stop.step, stop.count), 9);
+        os::FinishStagedSwap(target);
+        EXPECT_TRUE(Tree(target) == (stop.expectNew ? newTree : oldTree));
+        EXPECT_FALSE(fs::exists(target + std::string(os::StagedSwap::kStagingName)));
+    }
+}
+
+}  // namespace
+}  // namespace setup::testing
