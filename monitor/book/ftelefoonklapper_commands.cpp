@@ -2,6 +2,7 @@
 // import, the search, the entry edit window and dialling.
 
 #include <QAction>
+#include <QApplication>
 #include <QIcon>
 #include <QMenuBar>
 #include <QPushButton>
@@ -58,6 +59,8 @@ TFtelklapperedit* TFTelefoonklapper::EditWindow() const {
 }
 
 void TFTelefoonklapper::FillCommandMenus(QMenuBar& bar) {
+    // A main menu keeps the desktop's font; the window's font is for the grid and the panel.
+    bar.setFont(QApplication::font());
     auto item = [this](QMenu& menu, const char* caption, void (TFTelefoonklapper::*command)()) {
         QAction* action = menu.addAction(caption);
         connect(action, &QAction::triggered, this,

@@ -314,6 +314,8 @@ TEST_F(KlapperCommandsTest, AChosenFontReachesEveryColumnAndItsTitleAndIsKept) {
                 EXPECT_EQ(f.color, ui::clRed) << i;
             }
         }
+        // The menu bar keeps the desktop's font, so every menu stays in reach.
+        EXPECT_EQ(w.findChild<QMenuBar*>()->font(), QApplication::font());
         // Each column keeps its own style.
         EXPECT_TRUE(naam.Font().bold);
         EXPECT_FALSE(w.g2().Columns()[0].Font().bold);
