@@ -126,6 +126,7 @@ TFTelefoonklapper::TFTelefoonklapper(rtl::TIniFile& ini, rtl::TIniFile& gridIni,
     auto* bar = new QMenuBar(this);
     layout->setMenuBar(bar);
     BuildMenus(*bar);
+    FillCommandMenus(*bar);
     BuildGrid();
     layout->addWidget(g2_, 1);
     layout->addWidget(BuildBottomPanel());
@@ -140,6 +141,7 @@ TFTelefoonklapper::~TFTelefoonklapper() {
     } catch (const std::exception& error) {
         ui::ShowException(error);
     }
+    CloseCommandWindows();
     // The grid and navigator let go of the data source before the core frees it.
     delete g2_;
     delete navigator_;
@@ -190,6 +192,12 @@ void TFTelefoonklapper::BuildGrid() {
     g2_->setObjectName("g2");
     g2_->SetOptions(g2_->Options() | ui::dgRowSelect | ui::dgMultiSelect | ui::dgConfirmDelete);
     g2_->SetHint("Dubbelklik of Enter om te bewerken");
+    g2_->OnDblClick = [this](ui::TDBGrid&) { g2DblClick(); };
+    g2_->OnKeyPress = [this](ui::TDBGrid&, char& key) {
+        if (key == 13) {
+            g2DblClick();
+        }
+    };
     for (const GridColumn& c : kColumns) {
         ui::TColumn& column = g2_->Columns().Add();
         column.SetFieldName(c.field);
@@ -203,6 +211,7 @@ void TFTelefoonklapper::BuildGrid() {
 QWidget* TFTelefoonklapper::BuildBottomPanel() {
     auto* panel = new QWidget(this);
     auto* row = new QHBoxLayout(panel);
+    row->addWidget(BuildDialButton(*panel));
     navigator_ = new ui::TDBNavigator(panel);
     navigator_->SetVisibleButtons(ui::kAllNavigateButtons & ~ui::NavigateButton(ui::nbEdit));
     for (const NavigatorHint& h : kNavigatorHints) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMenu>
+#include <QPointer>
 #include <array>
 #include <functional>
 #include <memory>
@@ -25,6 +26,9 @@ class TDBNavigator;
 }  // namespace ui
 
 namespace book {
+
+class TFtelklapperedit;
+class Tfmemo;
 
 // The phone-book window "Telefoonklapper": the grid over the phone book, the navigator, the
 // count label and the menus. It lives from start-up to the end of the program and hides when
@@ -56,6 +60,24 @@ class TFTelefoonklapper : public ui::Form {
     // Start-up: the window's layout, the table with its indexes, the grid layout.
     void FormCreate();
 
+    // The memo viewer made at start-up, which "Memo zichtbaar" shows.
+    void SetMemo(Tfmemo* memo);
+    // The commands of the menus, the grid and the dial button.
+    void Lettertype1Click();
+    void Memozichtbaar1Click();
+    void Rapportmaken1Click();
+    void Geselecteerderegels1Click();
+    void ExporterenCsvClick();
+    void ExporterenSpatiesClick();
+    void Importeren1Click();
+    void Zoek1Click();
+    // Double click or Enter in the grid: the entry edit window on the current record.
+    void g2DblClick();
+    void bbelClick();
+    // The entry edit window while it is open.
+    TFtelklapperedit* EditWindow() const;
+    QPushButton& bbel() { return *bbel_; }
+
   protected:
     void FormClose(ui::CloseAction& action) override;
 
@@ -68,9 +90,17 @@ class TFTelefoonklapper : public ui::Form {
     void ShowState();
     // Runs a command; what it raises is shown, never passed to the event loop.
     void Guarded(const std::function<void()>& command);
+    // The items of "Instellingen", "Rapport/Printen", "Wissen", "Import/Export", "Zoeken".
+    void FillCommandMenus(QMenuBar& bar);
+    QWidget* BuildDialButton(QWidget& panel);
+    // Frees the windows opened on this phone book that would outlive it.
+    void CloseCommandWindows();
 
     rtl::TIniFile& ini_;
     rtl::TIniFile& gridIni_;
+    QPointer<TFtelklapperedit> edit_;
+    QPointer<Tfmemo> memo_;
+    QPushButton* bbel_ = nullptr;
     std::unique_ptr<Port> port_;
     std::unique_ptr<KlapperCore> core_;
     ui::TDBGrid* g2_ = nullptr;

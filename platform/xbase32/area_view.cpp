@@ -412,6 +412,12 @@ uint32_t AreaView::PositionOf(uint32_t recno) {
         }
         return recno <= area_.Table().RecordCount() ? recno : 0;
     }
+    // A hidden record has no position: without a current pass one read answers, where a new
+    // pass would read them all (a record just deleted is asked about once per delete).
+    const bool passCurrent = listKey_ && *listKey_ == CurrentCountKey();
+    if (!passCurrent && (recno > area_.Table().RecordCount() || !area_.IsVisible(recno))) {
+        return 0;
+    }
     const std::vector<uint32_t>& list = VisibleList();
     if (const IndexOrder* order = Order(0); order == nullptr) {
         // Natural order: the list is sorted.

@@ -1,9 +1,12 @@
 // Shows the phone-book window over a few Dutch entries sorted by name and saves a picture of
-// the screen: klapper_screenshot <file.png>. Meant to run under a virtual X server.
+// the screen: klapper_screenshot <file.png> [<menu>]. With a menu's title the window first
+// takes a font through "Lettertype" and shows that menu open. Meant to run under a virtual X
+// server.
 
 #include <stdlib.h>
 #include <QAction>
 #include <QApplication>
+#include <QMenuBar>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
@@ -16,6 +19,7 @@
 #include "monitor/book/ftelefoonklapper.h"
 #include "platform/rtl/ini_file.h"
 #include "platform/rtl/text_encoding.h"
+#include "platform/ui/scripted_dialogs.h"
 #include "xbase/engine_api.h"
 #include "xbase/engine_library.h"
 #include "xbase/sessions.h"
@@ -48,11 +52,12 @@ constexpr Entry kEntries[] = {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: klapper_screenshot <file.png>\n";
+    if (argc != 2 && argc != 3) {
+        std::cerr << "usage: klapper_screenshot <file.png> [<menu>]\n";
         return 2;
     }
     const std::string out = argv[1];
+    const QString menu = argc == 3 ? QString::fromUtf8(argv[2]) : QString();
     char pattern[] = "/tmp/klapper-shot-XXXXXX";
     const std::string folder = std::string(mkdtemp(pattern)) + "/";
     for (const char* file : {"belverintel.DBF", "belverintel.FPT"}) {
@@ -92,6 +97,17 @@ int main(int argc, char** argv) {
         window.FormCreate();
         window.SortMenu().actions()[2]->trigger();
         window.show();
+        ui::ScriptedDialogs dialogs;
+        if (!menu.isEmpty()) {
+            dialogs.AnswerFont(ui::FontSpec{"DejaVu Serif", 10, ui::clRed});
+            window.Lettertype1Click();
+            QMenuBar* bar = window.findChild<QMenuBar*>();
+            for (QAction* action : bar->actions()) {
+                if (action->text() == menu) {
+                    QTimer::singleShot(300, [bar, action] { bar->setActiveAction(action); });
+                }
+            }
+        }
         QTimer::singleShot(800, [&] {
             const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
             result = shot.save(QString::fromStdString(out)) ? 0 : 1;

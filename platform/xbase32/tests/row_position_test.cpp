@@ -119,5 +119,25 @@ TEST_F(RowPositionTest, NothingHiddenReadsNoRecord) {
     EXPECT_EQ(ReadsSoFar(), afterPack);
 }
 
+TEST_F(RowPositionTest, AHiddenRecordIsAnsweredWithoutAPass) {
+    Fill(2000, false);
+    const std::string index = Path("rows.idx");
+    ASSERT_NE(sx_Index(index.c_str(), "NAME", 0, 0, nullptr), 0);
+    sx_SetDeleted(1);
+    // Each delete drops the pass; asking about the deleted record reads only that record.
+    for (int recno : {10, 700, 1500}) {
+        sx_Go(recno);
+        ASSERT_TRUE(sx_Delete());
+        const intptr_t before = ReadsSoFar();
+        EXPECT_EQ(sx_PositionOfRecNo(recno), 0);
+        EXPECT_LE(ReadsSoFar() - before, 1);
+    }
+    ASSERT_TRUE(sx_Query("PLAATS = \"Ede\""));
+    const intptr_t before = ReadsSoFar();
+    EXPECT_EQ(sx_PositionOfRecNo(2), 0);
+    EXPECT_LE(ReadsSoFar() - before, 1);
+    ExpectPositionsFollowTheWalk("after the deletes, filtered");
+}
+
 }  // namespace
 }  // namespace xbtest
