@@ -445,11 +445,9 @@ std::size_t IndexOrder::Locate(uint32_t recno, bool* present) {
     }
     if (Included(recno, bytes)) {
         // Changed by another process under its entry: find the entry by its number.
-        for (std::size_t p = 0; p < index_.Size(); ++p) {
-            if (index_.At(p).recno == recno) {
-                *present = true;
-                return p;
-            }
+        if (const auto p = index_.PositionOfRecord(recno)) {
+            *present = true;
+            return *p;
         }
     }
     *present = false;
@@ -461,7 +459,7 @@ uint32_t IndexOrder::First() {
     if (r.first >= r.last) {
         return 0;
     }
-    const uint32_t recno = index_.At(r.first).recno;
+    const uint32_t recno = index_.RecnoAt(r.first);
     NoteCursor(recno, r.first);
     return recno;
 }
@@ -471,7 +469,7 @@ uint32_t IndexOrder::Last() {
     if (r.first >= r.last) {
         return 0;
     }
-    const uint32_t recno = index_.At(r.last - 1).recno;
+    const uint32_t recno = index_.RecnoAt(r.last - 1);
     NoteCursor(recno, r.last - 1);
     return recno;
 }
@@ -490,7 +488,7 @@ uint32_t IndexOrder::Next(uint32_t recno) {
     if (p >= r.last) {
         return 0;
     }
-    const uint32_t next = index_.At(p).recno;
+    const uint32_t next = index_.RecnoAt(p);
     NoteCursor(next, p);
     return next;
 }
@@ -507,7 +505,7 @@ uint32_t IndexOrder::Prior(uint32_t recno) {
         return 0;
     }
     --p;
-    const uint32_t prior = index_.At(p).recno;
+    const uint32_t prior = index_.RecnoAt(p);
     NoteCursor(prior, p);
     return prior;
 }
@@ -517,7 +515,7 @@ IndexOrder::SeekResult IndexOrder::Seek(std::string_view text,
     const KeyRange r = Range();
     const std::string key = key_.SeekKey(text, Eval());
     for (std::size_t p = std::max(index_.Seek(key), r.first); p < r.last; ++p) {
-        const uint32_t recno = index_.At(p).recno;
+        const uint32_t recno = index_.RecnoAt(p);
         if (visible(recno)) {
             NoteCursor(recno, p);
             return SeekResult{recno, index_.KeyMatches(p, key)};
@@ -529,13 +527,13 @@ IndexOrder::SeekResult IndexOrder::Seek(std::string_view text,
 void IndexOrder::ForEachInScope(const std::function<void(uint32_t)>& visit) {
     const KeyRange r = Range();
     for (std::size_t p = r.first; p < r.last; ++p) {
-        visit(index_.At(p).recno);
+        visit(index_.RecnoAt(p));
     }
 }
 
 uint32_t IndexOrder::RecNoAt(std::size_t position) {
     CatchUp();
-    return position < index_.Size() ? index_.At(position).recno : 0;
+    return position < index_.Size() ? index_.RecnoAt(position) : 0;
 }
 
 std::optional<std::size_t> IndexOrder::EntryPositionOf(uint32_t recno) {
@@ -547,13 +545,7 @@ std::optional<std::size_t> IndexOrder::EntryPositionOf(uint32_t recno) {
     if (cursorVersion_ == version_ && cursorRecno_ == recno) {
         return cursorPosition_;
     }
-    const std::size_t size = index_.Size();
-    for (std::size_t p = 0; p < size; ++p) {
-        if (index_.At(p).recno == recno) {
-            return p;
-        }
-    }
-    return std::nullopt;
+    return index_.PositionOfRecord(recno);
 }
 
 uint32_t IndexOrder::PositionOf(uint32_t recno, std::string_view record) {
