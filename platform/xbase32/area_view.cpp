@@ -185,7 +185,7 @@ void AreaView::Reindex() {
         }
     }
     if (!stale.empty()) {
-        IndexOrder::Rebuild(area_.Table(), stale);
+        IndexOrder::RebuildUnlessSame(area_.Table(), stale);
         // Only a pass made now knows the deleted records; a kept order's may predate writes.
         if (const auto seen = stale.front()->LastBuildDeleted()) {
             NoteDeleted(seen->deleted, seen->records);

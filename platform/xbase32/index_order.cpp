@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <stdexcept>
 #include <vector>
@@ -140,44 +141,29 @@ std::string IndexOrder::KeyTextOf(uint32_t recno, std::string_view record) const
     return key_.KeyText(KeyOf(recno, record));
 }
 
-void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
-    const uint32_t count = table.RecordCount();
+namespace {
+
+struct Pass {
+    uint32_t deleted = 0;
+    // Records another open held when they were read, with the bytes read.
+    std::vector<std::pair<uint32_t, std::string>> held;
+};
+
+// Reads records 1..count in a few segments at once; visit(recno, record, scratch) runs on the
+// segments' threads, with a string each that it may reuse.
+Pass ReadAllRecords(DbfTable& table, uint32_t count,
+                    const std::function<void(uint32_t, std::string_view, std::string&)>& visit) {
     const auto length = static_cast<std::size_t>(table.RecordLength());
     // Asked before the records are read: a record let go of after this reads as finished.
     const std::vector<uint32_t> held = table.RecordsHeldElsewhere(1, count);
-    for (IndexOrder* o : orders) {
-        // The old entries go first so that they and the new keys are never held at once; an
-        // order left empty by a failure below adds every record again at its next access.
-        o->index_.Clear();
-        o->known_ = 0;
-        o->inFlight_.clear();
-        o->Changed();
-    }
-    ::malloc_trim(0);
-    // The table is read in a few segments at once. Each record's key goes to its own slot, so
-    // the segments need no joining; records a condition leaves out are closed up afterwards.
     const uint32_t block = BlockRecords(table);
     const uint32_t segments = std::clamp<uint32_t>(count / std::max<uint32_t>(block, 1), 1, 4);
-    std::vector<std::string> keys(orders.size());
-    std::vector<std::vector<uint32_t>> recnos(orders.size());
-    for (std::size_t i = 0; i < orders.size(); ++i) {
-        keys[i].resize(orders[i]->key_.KeyLength() * count);
-        recnos[i].resize(count);
-    }
-    struct Segment {
-        std::vector<std::pair<uint32_t, std::string>> held;
-        uint32_t deleted = 0;
-    };
-    std::vector<Segment> parts(segments);
+    std::vector<Pass> parts(segments);
     ParallelFor(segments, [&](std::size_t s) {
-        Segment& part = parts[s];
+        Pass& part = parts[s];
         const auto lo = static_cast<uint32_t>(uint64_t{count} * s / segments) + 1;
         const auto hi = static_cast<uint32_t>(uint64_t{count} * (s + 1) / segments);
-        std::vector<EvalSettings> evals;
-        for (const IndexOrder* o : orders) {
-            evals.push_back(o->Eval());
-        }
-        std::string key;
+        std::string scratch;
         auto nextHeld = std::lower_bound(held.begin(), held.end(), lo);
         std::vector<char> buffer(static_cast<std::size_t>(std::min(block, hi - lo + 1)) * length);
         for (uint32_t first = lo; first <= hi; first += block) {
@@ -193,39 +179,75 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
                     ++nextHeld;
                     part.held.emplace_back(recno, std::string(record));
                 }
-                for (std::size_t i = 0; i < orders.size(); ++i) {
-                    IndexOrder& o = *orders[i];
-                    if (!o.Included(recno, record)) {
-                        continue;  // its slot keeps record number 0
-                    }
-                    key.clear();
-                    try {
-                        o.key_.AppendKeyOf(RecordRef{record, recno}, evals[i], key);
-                    } catch (const ExpressionError&) {
-                        key = o.KeyOf(recno, record);
-                    }
-                    const std::size_t width = o.key_.KeyLength();
-                    if (key.size() != width) {
-                        throw std::invalid_argument("a key of " + std::to_string(key.size()) +
-                                                    " bytes for an index of " +
-                                                    std::to_string(width));
-                    }
-                    std::memcpy(keys[i].data() + std::size_t{recno - 1} * width, key.data(), width);
-                    recnos[i][recno - 1] = recno;
-                }
+                visit(recno, record, scratch);
             }
         }
     });
-    uint32_t deleted = 0;
-    for (Segment& part : parts) {
-        deleted += part.deleted;
-        for (auto& [recno, bytes] : part.held) {
-            for (IndexOrder* o : orders) {
-                o->inFlight_.emplace(recno, bytes);
-            }
+    Pass all;
+    for (Pass& part : parts) {
+        all.deleted += part.deleted;
+        for (auto& h : part.held) {
+            all.held.push_back(std::move(h));
         }
     }
-    parts.clear();
+    return all;
+}
+
+}  // namespace
+
+void IndexOrder::AppendBuildKey(uint32_t recno, std::string_view record, const EvalSettings& eval,
+                                std::string& key) const {
+    key.clear();
+    try {
+        key_.AppendKeyOf(RecordRef{record, recno}, eval, key);
+    } catch (const ExpressionError&) {
+        key = KeyOf(recno, record);
+    }
+    if (key.size() != key_.KeyLength()) {
+        throw std::invalid_argument("a key of " + std::to_string(key.size()) +
+                                    " bytes for an index of " + std::to_string(key_.KeyLength()));
+    }
+}
+
+void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
+    const uint32_t count = table.RecordCount();
+    for (IndexOrder* o : orders) {
+        // The old entries go first so that they and the new keys are never held at once; an
+        // order left empty by a failure below adds every record again at its next access.
+        o->index_.Clear();
+        o->known_ = 0;
+        o->inFlight_.clear();
+        o->Changed();
+    }
+    ::malloc_trim(0);
+    // Each record's key goes to its own slot, so the segments need no joining; records a
+    // condition leaves out are closed up afterwards.
+    std::vector<std::string> keys(orders.size());
+    std::vector<std::vector<uint32_t>> recnos(orders.size());
+    std::vector<EvalSettings> evals;
+    for (std::size_t i = 0; i < orders.size(); ++i) {
+        keys[i].resize(orders[i]->key_.KeyLength() * count);
+        recnos[i].resize(count);
+        evals.push_back(orders[i]->Eval());
+    }
+    Pass pass = ReadAllRecords(
+        table, count, [&](uint32_t recno, std::string_view record, std::string& key) {
+            for (std::size_t i = 0; i < orders.size(); ++i) {
+                const IndexOrder& o = *orders[i];
+                if (!o.Included(recno, record)) {
+                    continue;  // its slot keeps record number 0
+                }
+                o.AppendBuildKey(recno, record, evals[i], key);
+                std::memcpy(keys[i].data() + std::size_t{recno - 1} * key.size(), key.data(),
+                            key.size());
+                recnos[i][recno - 1] = recno;
+            }
+        });
+    for (auto& [recno, bytes] : pass.held) {
+        for (IndexOrder* o : orders) {
+            o->inFlight_.emplace(recno, bytes);
+        }
+    }
     ParallelFor(orders.size(), [&](std::size_t i) {
         if (!orders[i]->condition_) {
             return;  // every slot is used
@@ -254,9 +276,86 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
     ::malloc_trim(0);
     for (IndexOrder* o : orders) {
         o->known_ = count;
-        o->lastBuild_ = DeletedSeen{deleted, count};
+        o->lastBuild_ = DeletedSeen{pass.deleted, count};
         o->Changed();
         o->builtVersion_ = o->version_;
+    }
+}
+
+void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const> orders) {
+    const uint32_t count = table.RecordCount();
+    const std::size_t n = orders.size();
+    // Each record's entry per order, found by its number; a number out of range or twice
+    // means the entries differ from a build's.
+    std::vector<std::vector<std::string_view>> stored(n);
+    std::vector<std::vector<char>> has(n);
+    const std::unique_ptr<std::atomic<bool>[]> same(new std::atomic<bool>[n]);
+    ParallelFor(n, [&](std::size_t i) {
+        const KeyIndex& index = orders[i]->index_;
+        bool ok = index.Size() <= count;
+        if (ok) {
+            stored[i].resize(count);
+            has[i].resize(count, 0);
+            index.ForEachEntry([&](std::string_view key, uint32_t recno) {
+                if (!ok || recno == 0 || recno > count || has[i][recno - 1] != 0) {
+                    ok = false;
+                    return;
+                }
+                has[i][recno - 1] = 1;
+                stored[i][recno - 1] = key;
+            });
+        }
+        same[i].store(ok);
+    });
+    std::vector<EvalSettings> evals;
+    for (const IndexOrder* o : orders) {
+        evals.push_back(o->Eval());
+    }
+    // The pass a build would make, comparing each key with its entry instead of sorting.
+    Pass pass = ReadAllRecords(
+        table, count, [&](uint32_t recno, std::string_view record, std::string& key) {
+            for (std::size_t i = 0; i < n; ++i) {
+                if (!same[i].load(std::memory_order_relaxed)) {
+                    continue;
+                }
+                const IndexOrder& o = *orders[i];
+                bool match = false;
+                if (!o.Included(recno, record)) {
+                    match = has[i][recno - 1] == 0;
+                } else if (has[i][recno - 1] != 0) {
+                    o.AppendBuildKey(recno, record, evals[i], key);
+                    const std::string_view entry = stored[i][recno - 1];
+                    // Entries are held without trailing blanks; the rest of the key is blanks.
+                    match = std::memcmp(key.data(), entry.data(), entry.size()) == 0 &&
+                            key.find_first_not_of(' ', entry.size()) == std::string::npos;
+                }
+                if (!match) {
+                    same[i].store(false, std::memory_order_relaxed);
+                }
+            }
+        });
+    stored.clear();
+    has.clear();
+    std::vector<IndexOrder*> differing;
+    for (std::size_t i = 0; i < n; ++i) {
+        IndexOrder& o = *orders[i];
+        if (!same[i].load()) {
+            differing.push_back(&o);
+            continue;
+        }
+        // A build would give these very entries: they stay, and are written as a build's.
+        o.dirty_ = true;
+        o.known_ = count;
+        o.inFlight_.clear();
+        for (const auto& [recno, bytes] : pass.held) {
+            o.inFlight_.emplace(recno, bytes);
+        }
+        o.lastBuild_ = DeletedSeen{pass.deleted, count};
+        o.builtVersion_ = o.version_;
+    }
+    ::malloc_trim(0);
+    if (!differing.empty()) {
+        Rebuild(table, differing);
     }
 }
 
@@ -445,11 +544,9 @@ std::size_t IndexOrder::Locate(uint32_t recno, bool* present) {
     }
     if (Included(recno, bytes)) {
         // Changed by another process under its entry: find the entry by its number.
-        for (std::size_t p = 0; p < index_.Size(); ++p) {
-            if (index_.At(p).recno == recno) {
-                *present = true;
-                return p;
-            }
+        if (const auto p = index_.PositionOfRecord(recno)) {
+            *present = true;
+            return *p;
         }
     }
     *present = false;
@@ -461,7 +558,7 @@ uint32_t IndexOrder::First() {
     if (r.first >= r.last) {
         return 0;
     }
-    const uint32_t recno = index_.At(r.first).recno;
+    const uint32_t recno = index_.RecnoAt(r.first);
     NoteCursor(recno, r.first);
     return recno;
 }
@@ -471,7 +568,7 @@ uint32_t IndexOrder::Last() {
     if (r.first >= r.last) {
         return 0;
     }
-    const uint32_t recno = index_.At(r.last - 1).recno;
+    const uint32_t recno = index_.RecnoAt(r.last - 1);
     NoteCursor(recno, r.last - 1);
     return recno;
 }
@@ -490,7 +587,7 @@ uint32_t IndexOrder::Next(uint32_t recno) {
     if (p >= r.last) {
         return 0;
     }
-    const uint32_t next = index_.At(p).recno;
+    const uint32_t next = index_.RecnoAt(p);
     NoteCursor(next, p);
     return next;
 }
@@ -507,7 +604,7 @@ uint32_t IndexOrder::Prior(uint32_t recno) {
         return 0;
     }
     --p;
-    const uint32_t prior = index_.At(p).recno;
+    const uint32_t prior = index_.RecnoAt(p);
     NoteCursor(prior, p);
     return prior;
 }
@@ -517,7 +614,7 @@ IndexOrder::SeekResult IndexOrder::Seek(std::string_view text,
     const KeyRange r = Range();
     const std::string key = key_.SeekKey(text, Eval());
     for (std::size_t p = std::max(index_.Seek(key), r.first); p < r.last; ++p) {
-        const uint32_t recno = index_.At(p).recno;
+        const uint32_t recno = index_.RecnoAt(p);
         if (visible(recno)) {
             NoteCursor(recno, p);
             return SeekResult{recno, index_.KeyMatches(p, key)};
@@ -529,13 +626,13 @@ IndexOrder::SeekResult IndexOrder::Seek(std::string_view text,
 void IndexOrder::ForEachInScope(const std::function<void(uint32_t)>& visit) {
     const KeyRange r = Range();
     for (std::size_t p = r.first; p < r.last; ++p) {
-        visit(index_.At(p).recno);
+        visit(index_.RecnoAt(p));
     }
 }
 
 uint32_t IndexOrder::RecNoAt(std::size_t position) {
     CatchUp();
-    return position < index_.Size() ? index_.At(position).recno : 0;
+    return position < index_.Size() ? index_.RecnoAt(position) : 0;
 }
 
 std::optional<std::size_t> IndexOrder::EntryPositionOf(uint32_t recno) {
@@ -547,13 +644,7 @@ std::optional<std::size_t> IndexOrder::EntryPositionOf(uint32_t recno) {
     if (cursorVersion_ == version_ && cursorRecno_ == recno) {
         return cursorPosition_;
     }
-    const std::size_t size = index_.Size();
-    for (std::size_t p = 0; p < size; ++p) {
-        if (index_.At(p).recno == recno) {
-            return p;
-        }
-    }
-    return std::nullopt;
+    return index_.PositionOfRecord(recno);
 }
 
 uint32_t IndexOrder::PositionOf(uint32_t recno, std::string_view record) {

@@ -46,6 +46,9 @@ class IndexOrder final : public RecordOrder {
     // Builds the entries from the table again. Several orders of one table share one pass;
     // their keys and sorts are made on a few threads.
     static void Rebuild(DbfTable& table, std::span<IndexOrder* const> orders);
+    // As Rebuild, but an order whose entries equal the ones a build would make (every key
+    // compared in one pass over the table) keeps them instead of sorting anew.
+    static void RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const> orders);
     // Whether a rebuild would give the entries and file already there: built from this table
     // in an exclusive open, nothing written or changed since, and the file as saved then.
     bool Current();
@@ -100,6 +103,9 @@ class IndexOrder final : public RecordOrder {
     EvalSettings Eval() const;
     bool Included(uint32_t recno, std::string_view record) const;
     std::string KeyOf(uint32_t recno, std::string_view record) const;
+    // The key a build gives the record, into key (cleared first).
+    void AppendBuildKey(uint32_t recno, std::string_view record, const EvalSettings& eval,
+                        std::string& key) const;
     // Adds records above the ones the entries were made for, up to the table's count.
     void CatchUp();
     void CatchUpTo(uint32_t last);

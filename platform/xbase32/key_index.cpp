@@ -10,11 +10,10 @@ namespace xb {
 
 namespace {
 
+// Chunks are split beyond this size; the offsets within one stay below 65536.
 constexpr std::size_t kChunkBytes = 16384;
-
-int CompareBytes(std::string_view a, std::string_view b, std::size_t n) {
-    return std::memcmp(a.data(), b.data(), n);
-}
+// Chunks start three quarters full so that the first inserts do not split at once.
+constexpr std::size_t kFillBytes = kChunkBytes * 3 / 4;
 
 void PutRecno(char* out, uint32_t recno) {
     out[0] = static_cast<char>(recno >> 24);
@@ -28,27 +27,72 @@ uint32_t GetRecno(const char* in) {
     return (uint32_t{u[0]} << 24) | (uint32_t{u[1]} << 16) | (uint32_t{u[2]} << 8) | u[3];
 }
 
+// The key without its trailing blanks.
+std::string_view Significant(std::string_view key) {
+    std::size_t n = key.size();
+    // Eight blanks at a time first: wide text keys end in long runs of them.
+    static constexpr char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    while (n >= 8 && std::memcmp(key.data() + n - 8, kBlanks, 8) == 0) {
+        n -= 8;
+    }
+    while (n > 0 && key[n - 1] == ' ') {
+        --n;
+    }
+    return key.substr(0, n);
+}
+
+// A stored key (blanks implied after it) against the first probe.size() bytes of a key.
+int CompareKey(std::string_view stored, std::string_view probe) {
+    const std::size_t n = std::min(stored.size(), probe.size());
+    if (n > 0) {
+        if (const int c = std::memcmp(stored.data(), probe.data(), n); c != 0) {
+            return c;
+        }
+    }
+    for (std::size_t i = n; i < probe.size(); ++i) {
+        if (probe[i] != ' ') {
+            return static_cast<unsigned char>(probe[i]) > static_cast<unsigned char>(' ') ? -1 : 1;
+        }
+    }
+    return 0;
+}
+
+}  // namespace
+
+uint32_t KeyIndex::Chunk::Recno(std::size_t slot) const {
+    return GetRecno(bytes.data() + offsets[slot]);
+}
+
+void KeyIndex::Chunk::Append(std::string_view key, uint32_t recno) {
+    offsets.push_back(static_cast<uint16_t>(bytes.size()));
+    char number[4];
+    PutRecno(number, recno);
+    bytes.append(number, 4);
+    bytes.append(key);
+}
+
+namespace {
+
+template <class ChunkType>
+bool Fits(const ChunkType& chunk, std::string_view key) {
+    return chunk.bytes.size() + 4 + key.size() <= kFillBytes;
+}
+
 }  // namespace
 
 KeyIndex::KeyIndex(std::size_t keyLength, bool descending)
-    : keyLength_(keyLength),
-      stride_(keyLength + 4),
-      chunkEntries_(std::max<std::size_t>(16, kChunkBytes / (keyLength + 4))),
-      descending_(descending) {
+    : keyLength_(keyLength), descending_(descending) {
     if (keyLength == 0) {
         throw std::invalid_argument("key length 0");
     }
 }
 
-std::string KeyIndex::MakeEntry(std::string_view key, uint32_t recno) const {
+std::string_view KeyIndex::CheckedKey(std::string_view key) const {
     if (key.size() != keyLength_) {
         throw std::invalid_argument("key of " + std::to_string(key.size()) +
                                     " bytes in an index of " + std::to_string(keyLength_));
     }
-    std::string entry(stride_, '\0');
-    std::memcpy(entry.data(), key.data(), keyLength_);
-    PutRecno(entry.data() + keyLength_, recno);
-    return entry;
+    return key;
 }
 
 void KeyIndex::Clear() {
@@ -57,25 +101,28 @@ void KeyIndex::Clear() {
     size_ = 0;
 }
 
+KeyIndex::Chunk& KeyIndex::NewChunk() {
+    Chunk& chunk = chunks_.emplace_back();
+    chunk.bytes.reserve(kFillBytes);
+    return chunk;
+}
+
 void KeyIndex::Recount(std::size_t fromChunk) {
     starts_.resize(chunks_.size());
     for (std::size_t c = std::max<std::size_t>(fromChunk, 1); c < chunks_.size(); ++c) {
-        starts_[c] = starts_[c - 1] + chunks_[c - 1].size() / stride_;
+        starts_[c] = starts_[c - 1] + chunks_[c - 1].offsets.size();
     }
     if (!starts_.empty()) {
         starts_[0] = 0;
     }
 }
 
-void KeyIndex::AppendChunks(const char* data, std::size_t count) {
-    // Chunks start three quarters full so that the first inserts do not split at once.
-    const std::size_t fill = std::max<std::size_t>(1, chunkEntries_ * 3 / 4);
-    for (std::size_t at = 0; at < count; at += fill) {
-        const std::size_t n = std::min(fill, count - at);
-        chunks_.emplace_back(data + at * stride_, n * stride_);
+std::size_t KeyIndex::StoredKeyBytes() const {
+    std::size_t bytes = 0;
+    for (const Chunk& chunk : chunks_) {
+        bytes += chunk.bytes.size() - 4 * chunk.offsets.size();
     }
-    size_ += count;
-    Recount(0);
+    return bytes;
 }
 
 void KeyIndex::Build(std::string_view keys, std::span<const uint32_t> recnos) {
@@ -84,6 +131,7 @@ void KeyIndex::Build(std::string_view keys, std::span<const uint32_t> recnos) {
     }
     Clear();
     const std::size_t n = recnos.size();
+    constexpr std::size_t kAhead = 16;  // keys are gathered out of order: fetch them early
     const std::size_t keyLength = keyLength_;
     const char* base = keys.data();
     // Most comparisons are settled by integers: the key's first 8 bytes big-endian and the
@@ -145,10 +193,6 @@ void KeyIndex::Build(std::string_view keys, std::span<const uint32_t> recnos) {
             first = last;
         }
     }
-    // Chunks start three quarters full so that the first inserts do not split at once.
-    const std::size_t fill = std::max<std::size_t>(1, chunkEntries_ * 3 / 4);
-    std::string* chunk = nullptr;
-    constexpr std::size_t kAhead = 16;  // keys are gathered out of order: fetch them early
     for (std::size_t i = 0; i < n; ++i) {
         if (i + kAhead < n) {
             const char* ahead = base + items[i + kAhead].index * keyLength;
@@ -162,60 +206,56 @@ void KeyIndex::Build(std::string_view keys, std::span<const uint32_t> recnos) {
             std::memcmp(key, base + items[i - 1].index * keyLength, keyLength) == 0) {
             continue;  // the same entry twice
         }
-        if (chunk == nullptr || chunk->size() >= fill * stride_) {
-            chunk = &chunks_.emplace_back();
-            chunk->reserve(fill * stride_);
+        const std::string_view significant = Significant(std::string_view(key, keyLength));
+        if (chunks_.empty() || !Fits(chunks_.back(), significant)) {
+            NewChunk();
         }
-        chunk->append(key, keyLength);
-        char recno[4];
-        PutRecno(recno, item.recno);
-        chunk->append(recno, 4);
+        chunks_.back().Append(significant, item.recno);
         ++size_;
     }
     Recount(0);
 }
 
-bool KeyIndex::AssignSorted(std::string_view entries) {
-    Clear();
-    if (entries.size() % stride_ != 0) {
-        return false;
+bool KeyIndex::AppendSorted(std::string_view key, uint32_t recno) {
+    if (key.size() > keyLength_) {
+        throw std::invalid_argument("key of " + std::to_string(key.size()) +
+                                    " bytes in an index of " + std::to_string(keyLength_));
     }
-    const std::size_t n = entries.size() / stride_;
-    for (std::size_t i = 1; i < n; ++i) {
-        if (std::memcmp(entries.data() + (i - 1) * stride_, entries.data() + i * stride_,
-                        stride_) >= 0) {
+    const std::string_view significant = Significant(key);
+    if (!chunks_.empty()) {
+        const Chunk& last = chunks_.back();
+        const std::size_t slot = last.offsets.size() - 1;
+        const std::string_view lastKey = last.Key(slot);
+        // Both without trailing blanks: the shorter one goes on in implied blanks.
+        const int order = lastKey.size() <= significant.size() ? CompareKey(lastKey, significant)
+                                                               : -CompareKey(significant, lastKey);
+        if (order > 0 || (order == 0 && last.Recno(slot) >= recno)) {
             return false;
         }
     }
-    AppendChunks(entries.data(), n);
+    if (chunks_.empty() || !Fits(chunks_.back(), significant)) {
+        NewChunk();
+        starts_.push_back(size_);
+    }
+    chunks_.back().Append(significant, recno);
+    ++size_;
     return true;
 }
 
-std::size_t KeyIndex::ChunkFor(std::string_view entry) const {
-    std::size_t lo = 0;
-    std::size_t hi = chunks_.size();
-    while (lo < hi) {
-        const std::size_t mid = (lo + hi) / 2;
-        const std::string& chunk = chunks_[mid];
-        if (std::memcmp(chunk.data() + chunk.size() - stride_, entry.data(), stride_) < 0) {
-            lo = mid + 1;
-        } else {
-            hi = mid;
-        }
+int KeyIndex::Compare(const Chunk& chunk, std::size_t slot, const Probe& probe) {
+    if (const int c = CompareKey(chunk.Key(slot), probe.key); c != 0 || probe.recno == nullptr) {
+        return c;
     }
-    return std::min(lo, chunks_.size() - 1);
+    const uint32_t recno = chunk.Recno(slot);
+    return recno < *probe.recno ? -1 : recno > *probe.recno ? 1 : 0;
 }
 
-namespace {
-
-// First slot of a sorted chunk whose entry is not below probe (over probe's length).
-std::size_t SlotBound(const std::string& chunk, std::size_t stride, std::string_view probe,
-                      bool upper) {
+std::size_t KeyIndex::SlotBound(const Chunk& chunk, const Probe& probe, bool upper) {
     std::size_t lo = 0;
-    std::size_t hi = chunk.size() / stride;
+    std::size_t hi = chunk.offsets.size();
     while (lo < hi) {
         const std::size_t mid = (lo + hi) / 2;
-        const int c = std::memcmp(chunk.data() + mid * stride, probe.data(), probe.size());
+        const int c = Compare(chunk, mid, probe);
         if (upper ? c <= 0 : c < 0) {
             lo = mid + 1;
         } else {
@@ -225,50 +265,85 @@ std::size_t SlotBound(const std::string& chunk, std::size_t stride, std::string_
     return lo;
 }
 
-}  // namespace
+std::size_t KeyIndex::ChunkFor(const Probe& probe) const {
+    std::size_t lo = 0;
+    std::size_t hi = chunks_.size();
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi) / 2;
+        const Chunk& chunk = chunks_[mid];
+        if (Compare(chunk, chunk.offsets.size() - 1, probe) < 0) {
+            lo = mid + 1;
+        } else {
+            hi = mid;
+        }
+    }
+    return std::min(lo, chunks_.size() - 1);
+}
 
 bool KeyIndex::Insert(std::string_view key, uint32_t recno) {
-    const std::string entry = MakeEntry(key, recno);
+    const std::string_view significant = Significant(CheckedKey(key));
     if (chunks_.empty()) {
-        chunks_.push_back(entry);
+        NewChunk().Append(significant, recno);
         size_ = 1;
         Recount(0);
         return true;
     }
-    const std::size_t c = ChunkFor(entry);
-    std::string& chunk = chunks_[c];
-    const std::size_t slot = SlotBound(chunk, stride_, entry, false);
-    if (slot * stride_ < chunk.size() &&
-        std::memcmp(chunk.data() + slot * stride_, entry.data(), stride_) == 0) {
+    const Probe probe{key, &recno};
+    const std::size_t c = ChunkFor(probe);
+    Chunk& chunk = chunks_[c];
+    const std::size_t slot = SlotBound(chunk, probe, false);
+    if (slot < chunk.offsets.size() && Compare(chunk, slot, probe) == 0) {
         return false;
     }
-    chunk.insert(slot * stride_, entry);
+    const std::size_t at = slot < chunk.offsets.size() ? chunk.offsets[slot] : chunk.bytes.size();
+    const std::size_t length = 4 + significant.size();
+    char number[4];
+    PutRecno(number, recno);
+    chunk.bytes.insert(at, number, 4);
+    chunk.bytes.insert(at + 4, significant);
+    chunk.offsets.insert(chunk.offsets.begin() + static_cast<std::ptrdiff_t>(slot),
+                         static_cast<uint16_t>(at));
+    for (std::size_t s = slot + 1; s < chunk.offsets.size(); ++s) {
+        chunk.offsets[s] = static_cast<uint16_t>(chunk.offsets[s] + length);
+    }
     ++size_;
-    if (chunk.size() / stride_ > chunkEntries_) {
-        const std::size_t half = chunk.size() / stride_ / 2;
-        std::string upperHalf = chunk.substr(half * stride_);
-        chunk.resize(half * stride_);
-        chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(c) + 1, std::move(upperHalf));
+    if (chunk.bytes.size() > kChunkBytes && chunk.offsets.size() >= 2) {
+        const std::size_t half = chunk.offsets.size() / 2;
+        const std::size_t cut = chunk.offsets[half];
+        Chunk upper;
+        upper.bytes = chunk.bytes.substr(cut);
+        for (std::size_t s = half; s < chunk.offsets.size(); ++s) {
+            upper.offsets.push_back(static_cast<uint16_t>(chunk.offsets[s] - cut));
+        }
+        chunk.bytes.resize(cut);
+        chunk.offsets.resize(half);
+        chunks_.insert(chunks_.begin() + static_cast<std::ptrdiff_t>(c) + 1, std::move(upper));
     }
     Recount(c + 1);
     return true;
 }
 
 bool KeyIndex::Erase(std::string_view key, uint32_t recno) {
-    const std::string entry = MakeEntry(key, recno);
+    CheckedKey(key);
     if (chunks_.empty()) {
         return false;
     }
-    const std::size_t c = ChunkFor(entry);
-    std::string& chunk = chunks_[c];
-    const std::size_t slot = SlotBound(chunk, stride_, entry, false);
-    if (slot * stride_ >= chunk.size() ||
-        std::memcmp(chunk.data() + slot * stride_, entry.data(), stride_) != 0) {
+    const Probe probe{key, &recno};
+    const std::size_t c = ChunkFor(probe);
+    Chunk& chunk = chunks_[c];
+    const std::size_t slot = SlotBound(chunk, probe, false);
+    if (slot >= chunk.offsets.size() || Compare(chunk, slot, probe) != 0) {
         return false;
     }
-    chunk.erase(slot * stride_, stride_);
+    const std::size_t at = chunk.offsets[slot];
+    const std::size_t length = chunk.End(slot) - at;
+    chunk.bytes.erase(at, length);
+    chunk.offsets.erase(chunk.offsets.begin() + static_cast<std::ptrdiff_t>(slot));
+    for (std::size_t s = slot; s < chunk.offsets.size(); ++s) {
+        chunk.offsets[s] = static_cast<uint16_t>(chunk.offsets[s] - length);
+    }
     --size_;
-    if (chunk.empty()) {
+    if (chunk.offsets.empty()) {
         chunks_.erase(chunks_.begin() + static_cast<std::ptrdiff_t>(c));
     }
     Recount(c);
@@ -289,10 +364,11 @@ bool KeyIndex::Update(std::string_view oldKey, std::string_view newKey, uint32_t
 }
 
 bool KeyIndex::EraseRecord(uint32_t recno) {
-    for (const std::string& chunk : chunks_) {
-        for (std::size_t at = 0; at < chunk.size(); at += stride_) {
-            if (GetRecno(chunk.data() + at + keyLength_) == recno) {
-                const std::string key = chunk.substr(at, keyLength_);
+    for (const Chunk& chunk : chunks_) {
+        for (std::size_t slot = 0; slot < chunk.offsets.size(); ++slot) {
+            if (chunk.Recno(slot) == recno) {
+                std::string key(chunk.Key(slot));
+                key.resize(keyLength_, ' ');
                 return Erase(key, recno);
             }
         }
@@ -300,28 +376,50 @@ bool KeyIndex::EraseRecord(uint32_t recno) {
     return false;
 }
 
-std::string_view KeyIndex::EntryAt(std::size_t internal) const {
+std::pair<std::size_t, std::size_t> KeyIndex::Locate(std::size_t internal) const {
     const auto it = std::upper_bound(starts_.begin(), starts_.end(), internal);
     const auto c = static_cast<std::size_t>(it - starts_.begin()) - 1;
-    return std::string_view(chunks_[c]).substr((internal - starts_[c]) * stride_, stride_);
+    return {c, internal - starts_[c]};
 }
 
 KeyEntry KeyIndex::At(std::size_t position) const {
     if (position >= size_) {
         throw std::out_of_range("index position " + std::to_string(position));
     }
-    const std::string_view entry = EntryAt(ToInternal(position));
-    return KeyEntry{entry.substr(0, keyLength_), GetRecno(entry.data() + keyLength_)};
+    const auto [c, slot] = Locate(ToInternal(position));
+    std::string key(chunks_[c].Key(slot));
+    key.resize(keyLength_, ' ');
+    return KeyEntry{std::move(key), chunks_[c].Recno(slot)};
 }
 
-std::size_t KeyIndex::Bound(std::string_view probe, bool upper) const {
+uint32_t KeyIndex::RecnoAt(std::size_t position) const {
+    if (position >= size_) {
+        throw std::out_of_range("index position " + std::to_string(position));
+    }
+    const auto [c, slot] = Locate(ToInternal(position));
+    return chunks_[c].Recno(slot);
+}
+
+std::optional<std::size_t> KeyIndex::PositionOfRecord(uint32_t recno) const {
+    for (std::size_t c = 0; c < chunks_.size(); ++c) {
+        const Chunk& chunk = chunks_[c];
+        for (std::size_t slot = 0; slot < chunk.offsets.size(); ++slot) {
+            if (chunk.Recno(slot) == recno) {
+                const std::size_t internal = starts_[c] + slot;
+                return descending_ ? size_ - 1 - internal : internal;
+            }
+        }
+    }
+    return std::nullopt;
+}
+
+std::size_t KeyIndex::Bound(const Probe& probe, bool upper) const {
     std::size_t lo = 0;
     std::size_t hi = chunks_.size();
     while (lo < hi) {
         const std::size_t mid = (lo + hi) / 2;
-        const std::string& chunk = chunks_[mid];
-        const int c =
-            std::memcmp(chunk.data() + chunk.size() - stride_, probe.data(), probe.size());
+        const Chunk& chunk = chunks_[mid];
+        const int c = Compare(chunk, chunk.offsets.size() - 1, probe);
         if (upper ? c <= 0 : c < 0) {
             lo = mid + 1;
         } else {
@@ -331,26 +429,30 @@ std::size_t KeyIndex::Bound(std::string_view probe, bool upper) const {
     if (lo == chunks_.size()) {
         return size_;
     }
-    return starts_[lo] + SlotBound(chunks_[lo], stride_, probe, upper);
+    return starts_[lo] + SlotBound(chunks_[lo], probe, upper);
 }
 
 std::optional<std::size_t> KeyIndex::PositionOf(std::string_view key, uint32_t recno) const {
-    const std::string entry = MakeEntry(key, recno);
-    const std::size_t i = Bound(entry, false);
-    if (i >= size_ || EntryAt(i) != entry) {
+    const Probe probe{CheckedKey(key), &recno};
+    const std::size_t i = Bound(probe, false);
+    if (i >= size_) {
+        return std::nullopt;
+    }
+    const auto [c, slot] = Locate(i);
+    if (Compare(chunks_[c], slot, probe) != 0) {
         return std::nullopt;
     }
     return descending_ ? size_ - 1 - i : i;
 }
 
 std::size_t KeyIndex::LowerBound(std::string_view key, uint32_t recno) const {
-    const std::string entry = MakeEntry(key, recno);
-    return descending_ ? size_ - Bound(entry, true) : Bound(entry, false);
+    const Probe probe{CheckedKey(key), &recno};
+    return descending_ ? size_ - Bound(probe, true) : Bound(probe, false);
 }
 
 std::size_t KeyIndex::Seek(std::string_view key) const {
-    key = key.substr(0, std::min(key.size(), keyLength_));
-    return descending_ ? size_ - Bound(key, true) : Bound(key, false);
+    const Probe probe{key.substr(0, std::min(key.size(), keyLength_)), nullptr};
+    return descending_ ? size_ - Bound(probe, true) : Bound(probe, false);
 }
 
 bool KeyIndex::KeyMatches(std::size_t position, std::string_view key) const {
@@ -358,12 +460,15 @@ bool KeyIndex::KeyMatches(std::size_t position, std::string_view key) const {
         return false;
     }
     key = key.substr(0, std::min(key.size(), keyLength_));
-    return CompareBytes(EntryAt(ToInternal(position)), key, key.size()) == 0;
+    const auto [c, slot] = Locate(ToInternal(position));
+    return CompareKey(chunks_[c].Key(slot), key) == 0;
 }
 
 KeyRange KeyIndex::Scope(std::optional<std::string_view> top,
                          std::optional<std::string_view> bottom) const {
-    auto cut = [this](std::string_view k) { return k.substr(0, std::min(k.size(), keyLength_)); };
+    auto cut = [this](std::string_view k) {
+        return Probe{k.substr(0, std::min(k.size(), keyLength_)), nullptr};
+    };
     KeyRange range;
     if (!descending_) {
         range.first = top ? Bound(cut(*top), false) : 0;

@@ -3,18 +3,22 @@
 // An in-memory index: (key bytes, record number) entries in key order, equal keys by record
 // number. A descending index reverses that whole order. Positions are 0 .. Size() in the
 // index's own order; Size() stands past the last entry.
+//
+// Keys are held without their trailing blanks, which are implied up to the key length: text
+// keys are mostly blanks. Every answer is the one the padded keys give.
 
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace xb {
 
 struct KeyEntry {
-    std::string_view key;  // valid until the index changes
+    std::string key;  // KeyLength() bytes, blanks restored
     uint32_t recno = 0;
 };
 
@@ -48,6 +52,9 @@ class KeyIndex {
     bool EraseRecord(uint32_t recno);
 
     KeyEntry At(std::size_t position) const;  // position < Size()
+    uint32_t RecnoAt(std::size_t position) const;
+    // Position of the record's entry found by its number alone (a walk); nullopt without one.
+    std::optional<std::size_t> PositionOfRecord(uint32_t recno) const;
     std::optional<std::size_t> PositionOf(std::string_view key, uint32_t recno) const;
     // First position whose entry does not come before (key, recno) in index order: where the
     // entry stands or would stand.
@@ -64,39 +71,61 @@ class KeyIndex {
     KeyRange Scope(std::optional<std::string_view> top,
                    std::optional<std::string_view> bottom) const;
 
-    // Entries in ascending (key, record) order as stored: key bytes, then the record number as
-    // 4 bytes big-endian; for the index file.
-    std::size_t EntrySize() const { return stride_; }
+    // Entries in ascending (key, record) order: the key without its trailing blanks (a view
+    // valid until the index changes) and the record number.
     template <class Visit>
     void ForEachEntry(Visit&& visit) const {
-        for (const std::string& chunk : chunks_) {
-            for (std::size_t at = 0; at < chunk.size(); at += stride_) {
-                visit(std::string_view(chunk).substr(at, stride_));
+        for (const Chunk& chunk : chunks_) {
+            for (std::size_t slot = 0; slot < chunk.offsets.size(); ++slot) {
+                visit(chunk.Key(slot), chunk.Recno(slot));
             }
         }
     }
-    // Takes entries of EntrySize() bytes; false (and the index left empty) unless they are in
-    // strictly ascending order.
-    bool AssignSorted(std::string_view entries);
+    // Bytes the stored keys take without their trailing blanks.
+    std::size_t StoredKeyBytes() const;
+    // Appends an entry after the last one; key may be shorter than KeyLength() (blanks are
+    // implied). False (and nothing added) unless it comes strictly after the last entry in
+    // ascending order. std::invalid_argument for a key longer than KeyLength().
+    bool AppendSorted(std::string_view key, uint32_t recno);
 
   private:
-    std::string MakeEntry(std::string_view key, uint32_t recno) const;
-    std::string_view EntryAt(std::size_t internal) const;
-    // First internal index whose first probe.size() bytes compare >= probe (or > with upper).
-    std::size_t Bound(std::string_view probe, bool upper) const;
-    std::size_t ChunkFor(std::string_view entry) const;
-    void AppendChunks(const char* data, std::size_t count);
+    // A sorted run of entries: each the record number (4 bytes big-endian) and the key without
+    // its trailing blanks, back to back; offsets hold where each starts.
+    struct Chunk {
+        std::string bytes;
+        std::vector<uint16_t> offsets;
+
+        std::size_t End(std::size_t slot) const {
+            return slot + 1 < offsets.size() ? offsets[slot + 1] : bytes.size();
+        }
+        std::string_view Key(std::size_t slot) const {
+            return std::string_view(bytes).substr(offsets[slot] + 4, End(slot) - offsets[slot] - 4);
+        }
+        uint32_t Recno(std::size_t slot) const;
+        void Append(std::string_view key, uint32_t recno);
+    };
+    struct Probe {
+        std::string_view key;   // compared over its length (blanks implied on the entry)
+        const uint32_t* recno;  // then the record number, when given
+    };
+    static int Compare(const Chunk& chunk, std::size_t slot, const Probe& probe);
+    // First slot of the chunk whose entry compares >= probe (> with upper).
+    static std::size_t SlotBound(const Chunk& chunk, const Probe& probe, bool upper);
+    // First internal index whose entry compares >= probe (> with upper).
+    std::size_t Bound(const Probe& probe, bool upper) const;
+    std::string_view CheckedKey(std::string_view key) const;
+    std::size_t ChunkFor(const Probe& probe) const;
+    std::pair<std::size_t, std::size_t> Locate(std::size_t internal) const;
+    Chunk& NewChunk();
     void Recount(std::size_t fromChunk);
     std::size_t ToInternal(std::size_t position) const {
         return descending_ ? size_ - 1 - position : position;
     }
 
     std::size_t keyLength_;
-    std::size_t stride_;
-    std::size_t chunkEntries_;
     bool descending_;
     std::size_t size_ = 0;
-    std::vector<std::string> chunks_;  // each a sorted run of entries, stride_ bytes each
+    std::vector<Chunk> chunks_;
     std::vector<std::size_t> starts_;  // internal index of each chunk's first entry
 };
 

@@ -148,8 +148,8 @@ void SaveKeyIndexFile(const std::string& path, const IndexFileInfo& info, const 
     const std::size_t keyLength = index.KeyLength();
     const bool trimBlanks = info.keyType == 'C';
     std::string out;
-    out.reserve(64 + info.keyExpression.size() + info.condition.size() +
-                index.Size() * (index.EntrySize() + 2) + 4);
+    out.reserve(64 + info.keyExpression.size() + info.condition.size() + index.StoredKeyBytes() +
+                index.Size() * (trimBlanks ? 2 + 4 : keyLength + 4) + 4);
     out.append(kMagic, sizeof kMagic);
     PutU32(out, kVersion);
     PutU32(out, info.descending ? kFlagDescending : 0);
@@ -162,27 +162,16 @@ void SaveKeyIndexFile(const std::string& path, const IndexFileInfo& info, const 
     PutU32(out, static_cast<uint32_t>(info.condition.size()));
     out += info.condition;
     PutU64(out, index.Size());
-    index.ForEachEntry([&](std::string_view entry) {
-        std::string_view key = entry.substr(0, keyLength);
+    index.ForEachEntry([&](std::string_view key, uint32_t recno) {
+        // The index holds keys without their trailing blanks; text keys are stored so.
         if (trimBlanks) {
-            // Text keys are mostly blanks; only what comes before the trailing ones is stored.
-            std::size_t n = key.size();
-            // Eight blanks at a time first: wide text keys end in long runs of them.
-            static constexpr char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-            while (n >= 8 && std::memcmp(key.data() + n - 8, kBlanks, 8) == 0) {
-                n -= 8;
-            }
-            while (n > 0 && key[n - 1] == ' ') {
-                --n;
-            }
-            key = key.substr(0, n);
-            out.push_back(static_cast<char>(n & 0xFF));
-            out.push_back(static_cast<char>(n >> 8));
+            out.push_back(static_cast<char>(key.size() & 0xFF));
+            out.push_back(static_cast<char>(key.size() >> 8));
+            out += key;
+        } else {
+            out += key;
+            out.append(keyLength - key.size(), ' ');
         }
-        out += key;
-        const auto* r = reinterpret_cast<const unsigned char*>(entry.data() + keyLength);
-        const uint32_t recno =
-            (uint32_t{r[0]} << 24) | (uint32_t{r[1]} << 16) | (uint32_t{r[2]} << 8) | r[3];
         PutU32(out, recno);
     });
     PutU32(out, Crc32(out.data(), out.size()));
@@ -268,9 +257,8 @@ LoadedKeyIndex LoadKeyIndexFile(const std::string& path) {
     if (count > r.Left() / smallestEntry || count > info.recordCount) {
         r.Refuse("entry count does not fit");
     }
-    const std::size_t stride = keyLength + 4;
-    std::string entries;
-    entries.reserve(static_cast<std::size_t>(count) * stride);
+    LoadedKeyIndex loaded{info, KeyIndex(keyLength, info.descending)};
+    bool ordered = true;
     for (uint64_t i = 0; i < count; ++i) {
         std::size_t stored = keyLength;
         if (trimmed) {
@@ -279,22 +267,18 @@ LoadedKeyIndex LoadKeyIndexFile(const std::string& path) {
                 r.Refuse("key longer than the key length");
             }
         }
-        entries += r.Take(stored);
-        entries.append(keyLength - stored, ' ');
+        const std::string_view key = r.Take(stored);
         const uint32_t recno = r.U32();
         if (recno == 0 || recno > info.recordCount) {
             r.Refuse("record number " + std::to_string(recno) + " out of range");
         }
-        entries.push_back(static_cast<char>(recno >> 24));
-        entries.push_back(static_cast<char>(recno >> 16));
-        entries.push_back(static_cast<char>(recno >> 8));
-        entries.push_back(static_cast<char>(recno));
+        ordered = ordered && loaded.index.AppendSorted(key, recno);
     }
     if (r.Left() != 0) {
         r.Refuse("bytes after the last entry");
     }
-    LoadedKeyIndex loaded{info, KeyIndex(keyLength, info.descending)};
-    if (!loaded.index.AssignSorted(entries)) {
+    if (!ordered) {
+        loaded.index.Clear();
         r.Refuse("entries out of order");
     }
     return loaded;
