@@ -139,6 +139,14 @@ void BelverinProgram::CreateForms() {
 void BelverinProgram::Wire() {
     memo_->SetDataSource(&klapper_->Core().DataSource2());
     memolog_->SetDataSource(&log_->DataSource1());
+    log_->SetMemo(memolog_);
+    log_->SetKlapper(&klapper_->Core());
+    log_->OnShowKlapper = [this] { ShowWindow(klapper_); };
+    log_->OnResetTeller = [this] {
+        if (form1_ != nullptr) {
+            form1_->ResetTeller1Click();
+        }
+    };
     form1_->ConnectRoad(klapper_->Core(), log_->Core(), [this] { ShowWindow(memo_); });
 
     form1_->OnToonKlapper = [this] { ShowWindow(klapper_); };
@@ -207,6 +215,9 @@ void BelverinProgram::Sluiten() {
     form1_ = nullptr;
     delete outlook_;
     outlook_ = nullptr;
+    if (log_ != nullptr) {
+        log_->SetKlapper(nullptr);
+    }
     delete klapper_;
     klapper_ = nullptr;
     delete log_;

@@ -28,6 +28,15 @@ constexpr std::string_view kNietGevonden = "Niet gevonden in Klapper of KPN-cdfo
 constexpr std::string_view kGeenCd = "Geen CD gevonden door Foongrep (niet opgezocht)";
 constexpr std::string_view kNaamNietGevonden = "Niet gevonden";
 
+}  // namespace
+
+std::vector<std::string_view> LookupFailureTexts() {
+    return {kStartFout,     kControleFout, kZoektijdVerstreken, kGeenBelvoLog,
+            kGeenBelvo2Log, kLeesFout,     kLeesFout2,          kGeenCd};
+}
+
+namespace {
+
 std::string CurrentFolder() {
     return FoongrepFolder(instellingen.foongrepdir, programmadir());
 }

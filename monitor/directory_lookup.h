@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "monitor/directory_runner.h"
@@ -15,6 +16,9 @@ enum class LookupImage {
     NietGevonden,  // Image3: found nowhere
     Zoekfout,      // Image4: the lookup failed
 };
+
+// The status texts of the monitor's failed lookups, which a later lookup may retry.
+std::vector<std::string_view> LookupFailureTexts();
 
 // What the monitor window shows of a lookup.
 class LookupView {

@@ -1,5 +1,6 @@
 #include "monitor/book/batch_walk.h"
 
+#include <algorithm>
 #include <exception>
 #include <utility>
 
@@ -84,7 +85,24 @@ void BatchWalk::Step() {
     }
 }
 
+void BatchWalk::PlaceCursor(bool cancelled) {
+    if (plan_.cursor == BatchCursor::AsLeft || rows_.empty() || table_.Opening() != opening_) {
+        return;
+    }
+    std::size_t at = rows_.size() - 1;
+    if (cancelled) {
+        const std::size_t inHand = next_ > 0 ? next_ - 1 : 0;
+        at = std::min(plan_.cursor == BatchCursor::RowAfter ? next_ : inHand, at);
+    }
+    try {
+        table_.MoveTo(rows_[at]);
+    } catch (const std::exception& error) {
+        view_.Failure(error.what());
+    }
+}
+
 void BatchWalk::End(bool cancelled) {
+    PlaceCursor(cancelled);
     running_ = false;
     lookup_.Hold(false);
     view_.BatchRunning(false);

@@ -10,6 +10,10 @@
 
 namespace book {
 
+// Where a batch leaves the cursor. Finished, the last row for both of the last two; cancelled,
+// the row in hand or the one after it.
+enum class BatchCursor { AsLeft, RowInHand, RowAfter };
+
 // A batch's own steps and texts.
 struct BatchPlan {
     std::function<void()> before;                   // before the rows are taken (an order)
@@ -17,6 +21,7 @@ struct BatchPlan {
     std::function<void()> after;                    // after the end (the order back)
     std::string cancelled;                          // end text after a cancel
     std::string finished;                           // end text after the last row
+    BatchCursor cursor = BatchCursor::AsLeft;
 };
 
 // Looks up, one after another, the rows the table shows when the batch starts. Each step runs
@@ -41,6 +46,7 @@ class BatchWalk {
     void Step();
     void Next();
     void End(bool cancelled);
+    void PlaceCursor(bool cancelled);
 
     LookupTable& table_;
     RowLookup& lookup_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,9 +20,13 @@ std::string DialDestination(std::string_view prefix, std::string_view number);
 
 enum class DialOutcome { NothingToDial, Placed, Refused };
 
-// Dials NUMMER of the data set's current record with NAAM as the called party. A closed data
-// set or an empty number dials nothing. Refused: the dialler answered non-zero; the caller
-// shows kDialFailed.
-DialOutcome DialCurrent(db::TDataSet& data, std::string_view prefix, os::Dialer& dialer);
+// `text` cut to at most `maxChars` characters (UTF-8), never inside a character.
+std::string CutToChars(std::string_view text, std::size_t maxChars);
+
+// Dials NUMMER of the data set's current record with NAAM as the called party, the destination
+// and the party each cut to `maxChars` characters. A closed data set or an empty number dials
+// nothing. Refused: the dialler answered non-zero; the caller shows kDialFailed.
+DialOutcome DialCurrent(db::TDataSet& data, std::string_view prefix, os::Dialer& dialer,
+                        std::size_t maxChars = std::string_view::npos);
 
 }  // namespace book

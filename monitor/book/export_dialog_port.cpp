@@ -8,6 +8,7 @@ bool ProgramExportPort::ChooseFile(const ExportDialog& dialog, std::string& file
     ui::FileDialogOptions options;
     options.filter = dialog.filter;
     options.defaultExt = dialog.defaultExt;
+    options.fileName = dialog.fileName;
     options.overwritePrompt = true;
     return ui::dialogs().SaveFileName(options, fileName);
 }

@@ -4,7 +4,9 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include "monitor/book/flogedit.h"
 #include "monitor/book/grid_layout.h"
+#include "monitor/book/log_foongrep.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/ini_layout_store.h"
 
@@ -60,14 +62,20 @@ TfTelefoonLog::TfTelefoonLog(const std::string& programDir, rtl::TIniFile& belvo
     layout->addWidget(Panel1);
     Memo1 = new QPlainTextEdit(this);
     Memo1->hide();
+    foongrep_ = std::make_unique<LogFoongrep>(
+        *core_, *Foongrep1, *banuleerzoeken, *BitBtn1, *lbfa, [this] { return klapper_; }, nullptr);
+    BuildCommandMenus();
 }
 
 TfTelefoonLog::~TfTelefoonLog() {
+    CloseCommandWindows();
+    foongrep_.reset();
     core_->FormDestroy();
 }
 
 void TfTelefoonLog::BuildMenu() {
     MainMenu1 = new QMenuBar(this);
+    Instellingen1 = MainMenu1->addMenu("Instellingen");
     Sorteren1 = MainMenu1->addMenu("Sorteren");
     sortGroup_ = new QActionGroup(this);
     sortGroup_->setExclusive(true);
@@ -78,6 +86,12 @@ void TfTelefoonLog::BuildMenu() {
         sortGroup_->addAction(item);
         msorteren[static_cast<std::size_t>(n)] = item;
     }
+    Foongrep1 = MainMenu1->addMenu("Foongrep");
+    Filters1 = MainMenu1->addMenu("Filters");
+    RapportPrinten1 = MainMenu1->addMenu("Rapport/Printen");
+    Wissen1 = MainMenu1->addMenu("Wissen");
+    Exporteren1 = MainMenu1->addMenu("Exporteren");
+    Zoeken1 = MainMenu1->addMenu("Zoeken");
 }
 
 void TfTelefoonLog::BuildGrid() {

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QToolButton>
 #include <array>
@@ -19,7 +20,16 @@
 #include "platform/ui/db_navigator.h"
 #include "platform/ui/form.h"
 
+namespace monitor {
+class DirectoryRunner;
+}
+
 namespace book {
+
+class KlapperCore;
+class LogFoongrep;
+class Tflogedit;
+class Tfmemolog;
 
 // The call-log window. Made hidden at start-up and kept until the program ends; closing hides
 // it and stores its settings. Its decisions are in TelefoonLog.
@@ -42,9 +52,57 @@ class TfTelefoonLog : public ui::Form, private TelefoonLogPort {
     db::TDataSource& DataSource1() { return core_->DataSource1(); }
     xbase::TXbase& a1() { return core_->a1(); }
 
+    // What the window needs of the program around it, connected at start-up: the phone book
+    // that lookups scan and rows are copied into, the memo viewer, the phone-book window and
+    // the monitor's counter reset.
+    void SetKlapper(KlapperCore* klapper) { klapper_ = klapper; }
+    void SetMemo(Tfmemolog* memo);
+    std::function<void()> OnShowKlapper;
+    std::function<void()> OnResetTeller;
+    // The directory runner of the lookups; the program's shared one when none is set before
+    // the first lookup.
+    void SetDirectoryRunner(monitor::DirectoryRunner* runner);
+
+    // The commands of the menus, the buttons and the grid.
+    void Lettertype1Click();
+    void mnMemozichtbaar1Click();
+    void msorterenClick(int n);
+    void FilteropClick(int n);
+    void Geenfilter1Click();
+    void Print2Click();
+    void Geselecteerderegels1Click();
+    void Wisalles1Click();
+    void Gescheidendoorkommas1Click();
+    void Gescheidendoorspaties1Click();
+    void Zoeken2Click();
+    void bNaartelefoonklapperClick();
+    void bbelClick();
+    void g1DblClick();
+    LogFoongrep& Foongrep() { return *foongrep_; }
+    // The edit form while it is open.
+    Tflogedit* EditForm() const;
+
     QMenuBar* MainMenu1;
+    QMenu* Instellingen1;
+    QAction* Lettertype1;
+    QAction* mnMemozichtbaar1;
     QMenu* Sorteren1;
     std::array<QAction*, kLogIndexCount> msorteren{};
+    QMenu* Foongrep1;
+    QMenu* Filters1;
+    std::array<QAction*, kLogFilterCount> mfilters{};
+    QAction* Zelfeenfiltermaken1;
+    QAction* Geenfilter1;
+    QMenu* RapportPrinten1;
+    QAction* Print2;
+    QMenu* Wissen1;
+    QAction* Geselecteerderegels1;
+    QAction* Wisalles1;
+    QMenu* Exporteren1;
+    QAction* Gescheidendoorkommas1;
+    QAction* Gescheidendoorspaties1;
+    QMenu* Zoeken1;
+    QAction* Zoeken2;
     ui::TDBGrid* g1;
     QWidget* Panel1;
     QLabel* lbfa;
@@ -61,8 +119,13 @@ class TfTelefoonLog : public ui::Form, private TelefoonLogPort {
 
   private:
     void BuildMenu();
+    void BuildCommandMenus();
     void BuildGrid();
     void BuildPanel();
+    // Runs a command; what it raises is shown, never passed to the event loop.
+    void Guarded(const std::function<void()>& command);
+    // Frees the windows opened on this log that would outlive it.
+    void CloseCommandWindows();
 
     // TelefoonLogPort
     void SplashStep(const std::string& text) override;
@@ -82,6 +145,13 @@ class TfTelefoonLog : public ui::Form, private TelefoonLogPort {
     SplashText splash_;
     QActionGroup* sortGroup_ = nullptr;
     std::unique_ptr<TelefoonLog> core_;
+    KlapperCore* klapper_ = nullptr;
+    QPointer<Tfmemolog> memo_;
+    QPointer<Tflogedit> edit_;
+    // The "Filters" items marked since the last "Filters uit".
+    std::array<bool, kLogFilterCount> filterMarks_{};
+    void ShowFilterMarks();
+    std::unique_ptr<LogFoongrep> foongrep_;
 };
 
 }  // namespace book

@@ -97,11 +97,22 @@ bool WriteTableText(xbase::TXbase& engine, const std::string& target, int kind) 
     return written;
 }
 
+std::string WithDefaultExtension(const std::string& fileName, const std::string& defaultExt) {
+    const std::size_t slash = fileName.find_last_of('/');
+    const std::size_t base = slash == std::string::npos ? 0 : slash + 1;
+    if (defaultExt.empty() || base >= fileName.size() ||
+        fileName.find('.', base) != std::string::npos) {
+        return fileName;
+    }
+    return fileName + "." + defaultExt;
+}
+
 bool ExportTable(xbase::TXbase& engine, int kind, const ExportDialog& dialog, ExportPort& port) {
-    std::string fileName;
-    if (!port.ChooseFile(dialog, fileName)) {
+    std::string chosen;
+    if (!port.ChooseFile(dialog, chosen)) {
         return false;
     }
+    const std::string fileName = WithDefaultExtension(chosen, dialog.defaultExt);
     bool written = false;
     port.Busy(true);
     try {

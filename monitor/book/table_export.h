@@ -14,12 +14,16 @@ inline constexpr int kExportBlankSeparated = 22;
 
 inline constexpr const char* kExportFailed = "Fout bij exporteren: ";
 
-// What the save dialog shows: the class library's filter ("Text|*.txt|...") and the
-// extension added to a name without one.
+// What the save dialog shows: the class library's filter ("Text|*.txt|..."), the extension
+// added to a name without one, and the name it proposes.
 struct ExportDialog {
     std::string filter;
     std::string defaultExt;
+    std::string fileName = {};
 };
+
+// `fileName` with "." and `defaultExt` added when its last part has no extension.
+std::string WithDefaultExtension(const std::string& fileName, const std::string& defaultExt);
 
 // The desktop side of an export: the save dialog, the cursor and the failure box.
 class ExportPort {
@@ -40,8 +44,9 @@ class ExportPort {
 // read-only file) is not replaced. False when nothing was written.
 bool WriteTableText(xbase::TXbase& engine, const std::string& target, int kind);
 
-// The export command: the save dialog, then the write under the hourglass; a failure shows
-// kExportFailed and the file name. False when cancelled or failed.
+// The export command: the save dialog (a name without extension gets the default one), then
+// the write under the hourglass; a failure shows kExportFailed and the file name. False when
+// cancelled or failed.
 bool ExportTable(xbase::TXbase& engine, int kind, const ExportDialog& dialog, ExportPort& port);
 
 }  // namespace book

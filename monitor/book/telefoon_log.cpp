@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "monitor/settings.h"
+#include "platform/db/field.h"
 
 namespace book {
 
@@ -192,6 +193,66 @@ void TelefoonLog::FormDestroy() {
     } catch (const std::exception& e) {
         Report(e);
     }
+}
+
+void TelefoonLog::Sorteren(int n) {
+    if (n < 0 || n >= kLogIndexCount) {
+        return;
+    }
+    port_.CheckSortItem(n);
+    monitor::instellingen.logsortering = static_cast<std::int16_t>(n);
+    if (t1_.Active() && Order(n) != 0) {
+        a1_.SetOrder(Order(n));
+    }
+}
+
+void TelefoonLog::FilterOp(int n) {
+    if (n < 0 || n >= kLogFilterCount || !t1_.Active()) {
+        return;
+    }
+    const std::string_view field = kLogFilters[static_cast<std::size_t>(n)].field;
+    const std::string value = t1_.FieldByName(std::string(field)).AsString();
+    t1_.SetFilter(LogFilterText(field, value));
+    t1_.SetFiltered(true);
+    ShowCount();
+}
+
+void TelefoonLog::FiltersUit() {
+    t1_.SetFiltered(false);
+    if (t1_.Active()) {
+        ShowCount();
+    }
+}
+
+void TelefoonLog::WisAlles(std::vector<std::string>& errors) {
+    const auto guarded = [&](const char* prefix, const std::function<void()>& step) {
+        try {
+            step();
+        } catch (const std::exception& e) {
+            errors.push_back(std::string(prefix) + MessageOf(e) + "  ");
+        }
+    };
+    t1_.DisableControls();
+    try {
+        guarded("Fout bij sluiten log:", [this] { t1_.Close(); });
+        t1_.SetExclusive(true);
+        // The natural order, as the order number 0 selects it.
+        t1_.SetIndexName("");
+        guarded("Fout bij openen:", [this] { t1_.Open(); });
+        guarded("Fout bij alles wissen :", [this] { a1_.Zap(); });
+
+        t1_.Close();
+        t1_.SetExclusive(false);
+        t1_.Open();
+        a1_.CloseIndexes();
+        indexmaken();
+        a1_.Reindex();
+        t1_.First();
+    } catch (...) {
+        t1_.EnableControls();
+        throw;
+    }
+    t1_.EnableControls();
 }
 
 void TelefoonLog::ShowCount() {

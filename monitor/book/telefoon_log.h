@@ -4,7 +4,9 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "monitor/book/log_filters.h"
 #include "monitor/book/log_indexes.h"
 #include "monitor/book/telefoon_log_port.h"
 #include "platform/db/data_source.h"
@@ -44,6 +46,20 @@ class TelefoonLog {
     void FormClose();
     // At program end: stores a pending edit and closes the table; never raises.
     void FormDestroy();
+
+    // msorteren<n>Click: item n checked, the sort choice n, and its order when its index was
+    // made. Stored only when the window closes.
+    void Sorteren(int n);
+    // Filter item n (kLogFilters) on the current row's value; only the last filter is in force.
+    void FilterOp(int n);
+    // "Filters uit": filtering off, the filter text kept.
+    void FiltersUit();
+    // "Wis alles" after the question: empties the table while exclusive, opens it shared and
+    // makes the indexes again in the sort order stored at the last close. The guarded steps'
+    // failures ("prefix", message, two blanks) are added to `errors` rather than shown, since a
+    // box would let calls in while the table is closed; the caller shows them afterwards.
+    // Raises when the shared reopen fails.
+    void WisAlles(std::vector<std::string>& errors);
 
     void t1AfterInsert();
     void t1AfterDelete();

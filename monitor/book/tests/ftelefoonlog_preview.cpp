@@ -1,24 +1,31 @@
 // Opens the call-log window over a program folder with a few logged calls and saves a
-// picture of it: ftelefoonlog_preview <file.png>. For looking at the window, not run by ctest.
+// picture of it: ftelefoonlog_preview <file.png> [screen]. With "screen" (under Xvfb) the picture
+// is of the whole screen, with a filter set, the "Filters" menu open and the edit form beside
+// the window. For looking at the window, not run by ctest.
 
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPixmap>
+#include <QScreen>
 #include <QTimer>
 #include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
 
+#include "monitor/book/flogedit.h"
 #include "monitor/book/ftelefoonlog.h"
 #include "monitor/book/tests/log_table.h"
 #include "xbase/engine_library.h"
 #include "xbase/sessions.h"
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::cerr << "usage: ftelefoonlog_preview <file.png>\n";
+    const bool screen = argc == 3 && std::string(argv[2]) == "screen";
+    if (argc != 2 && !screen) {
+        std::cerr << "usage: ftelefoonlog_preview <file.png> [screen]\n";
         return 2;
     }
     QApplication app(argc, argv);
@@ -53,8 +60,20 @@ int main(int argc, char** argv) {
         book::TfTelefoonLog form(folder, belvo, grids, {});
         form.FormCreate();
         form.show();
-        QTimer::singleShot(500, [&] {
-            status = form.grab().save(QString::fromStdString(argv[1])) ? 0 : 1;
+        if (screen) {
+            form.move(10, 10);
+            form.mfilters[6]->trigger();
+            form.g1DblClick();
+            form.EditForm()->move(form.frameGeometry().right() + 10, 10);
+            QTimer::singleShot(300, [&] {
+                form.Filters1->popup(form.mapToGlobal(
+                    form.MainMenu1->actionGeometry(form.Filters1->menuAction()).bottomLeft()));
+            });
+        }
+        QTimer::singleShot(900, [&] {
+            const QPixmap picture =
+                screen ? QGuiApplication::primaryScreen()->grabWindow(0) : form.grab();
+            status = picture.save(QString::fromStdString(argv[1])) ? 0 : 1;
             app.quit();
         });
         app.exec();
