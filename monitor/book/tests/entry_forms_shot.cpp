@@ -19,16 +19,15 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string out = argv[1];
-    book::shot::ShotFolder scratch("entry-forms-shot");
-    if (!scratch.Ready()) {
-        std::cerr << scratch.Error() << "\n";
+    const auto scratch = book::shot::ShotFolder::Open("entry-forms-shot");
+    if (!scratch) {
         return 1;
     }
-    const std::string& folder = scratch.Folder();
+    const std::string& folder = scratch->Folder();
     book::shot::WriteEntries(
-        scratch.Api(), scratch.Table(),
+        scratch->Api(), scratch->Table(),
         {{{"NUMMER", "0201234567"}, {"NAAM", "Jansen"}, {"AFWIJZEN", "0110000000"}}});
-    scratch.OpenSession();
+    scratch->OpenSession();
 
     QApplication app(argc, argv);
     rtl::TIniFile ini(folder + "belvo.ini");

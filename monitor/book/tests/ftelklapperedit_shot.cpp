@@ -22,14 +22,13 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string out = argv[1];
-    book::shot::ShotFolder scratch("ftelklapperedit-shot");
-    if (!scratch.Ready()) {
-        std::cerr << scratch.Error() << "\n";
+    const auto scratch = book::shot::ShotFolder::Open("ftelklapperedit-shot");
+    if (!scratch) {
         return 1;
     }
-    const std::string& folder = scratch.Folder();
+    const std::string& folder = scratch->Folder();
     rtl::SetProgramDir(folder);
-    book::shot::WriteEntries(scratch.Api(), scratch.Table(),
+    book::shot::WriteEntries(scratch->Api(), scratch->Table(),
                              {{
                                  {"NUMMER", "0201234567"},
                                  {"VOORNAAM", "Anna"},
@@ -48,7 +47,7 @@ int main(int argc, char** argv) {
                                  {"AFWIJZEN", "1000000000"},
                                  {"CMDLINE", "notify-send \"%n belt\""},
                              }});
-    scratch.OpenSession();
+    scratch->OpenSession();
 
     QApplication app(argc, argv);
     rtl::TIniFile ini(folder + "belvo.ini");

@@ -42,14 +42,13 @@ int main(int argc, char** argv) {
     }
     const std::string which = argv[1];
     const std::string out = argv[2];
-    book::shot::ShotFolder scratch("import-shot");
-    if (!scratch.Ready()) {
-        std::cerr << scratch.Error() << "\n";
+    const auto scratch = book::shot::ShotFolder::Open("import-shot");
+    if (!scratch) {
         return 1;
     }
-    const std::string& folder = scratch.Folder();
+    const std::string& folder = scratch->Folder();
     rtl::WriteWholeFileAtomically(folder + "adressen.csv", kSample);
-    scratch.OpenSession();
+    scratch->OpenSession();
 
     QApplication app(argc, argv);
     // The import's closing box would wait for a click.

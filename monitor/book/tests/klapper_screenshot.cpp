@@ -23,14 +23,13 @@ int main(int argc, char** argv) {
     }
     const std::string out = argv[1];
     const QString menu = argc == 3 ? QString::fromUtf8(argv[2]) : QString();
-    book::shot::ShotFolder scratch("klapper-shot");
-    if (!scratch.Ready()) {
-        std::cerr << scratch.Error() << "\n";
+    const auto scratch = book::shot::ShotFolder::Open("klapper-shot");
+    if (!scratch) {
         return 1;
     }
-    const std::string& folder = scratch.Folder();
-    book::shot::WriteEntries(scratch.Api(), scratch.Table(), book::shot::SampleEntries());
-    scratch.OpenSession();
+    const std::string& folder = scratch->Folder();
+    book::shot::WriteEntries(scratch->Api(), scratch->Table(), book::shot::SampleEntries());
+    scratch->OpenSession();
 
     QApplication app(argc, argv);
     rtl::TIniFile ini(folder + "belvo.ini");

@@ -24,14 +24,13 @@ int main(int argc, char** argv) {
     }
     const std::string out = argv[1];
     int result = 0;
-    book::shot::ShotFolder scratch("print-shot");
-    if (!scratch.Ready()) {
-        std::cerr << scratch.Error() << "\n";
+    const auto scratch = book::shot::ShotFolder::Open("print-shot");
+    if (!scratch) {
         return 1;
     }
-    const std::string& folder = scratch.Folder();
-    book::shot::WriteEntries(scratch.Api(), scratch.Table(), book::shot::SampleEntries());
-    scratch.OpenSession();
+    const std::string& folder = scratch->Folder();
+    book::shot::WriteEntries(scratch->Api(), scratch->Table(), book::shot::SampleEntries());
+    scratch->OpenSession();
 
     QApplication app(argc, argv);
     rtl::TIniFile ini(folder + "belvo.ini");

@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include <filesystem>
+#include <iostream>
 
 #include "platform/rtl/text_encoding.h"
 #include "xbase/engine_library.h"
@@ -29,6 +30,15 @@ ShotFolder::ShotFolder(const std::string& name) {
     if (engine_) {
         xbase::BindEngine(&engine_->Api());
     }
+}
+
+std::unique_ptr<ShotFolder> ShotFolder::Open(const std::string& name) {
+    auto scratch = std::make_unique<ShotFolder>(name);
+    if (!scratch->Ready()) {
+        std::cerr << scratch->Error() << "\n";
+        return nullptr;
+    }
+    return scratch;
 }
 
 ShotFolder::~ShotFolder() {

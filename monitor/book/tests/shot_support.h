@@ -18,6 +18,8 @@ namespace book::shot {
 class ShotFolder {
   public:
     explicit ShotFolder(const std::string& name);
+    // Null, with the reason on standard error, when the engine did not load.
+    static std::unique_ptr<ShotFolder> Open(const std::string& name);
     ~ShotFolder();
     ShotFolder(const ShotFolder&) = delete;
     ShotFolder& operator=(const ShotFolder&) = delete;
