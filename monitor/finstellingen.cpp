@@ -15,7 +15,6 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "components/directory_dialog.h"
@@ -33,8 +32,6 @@ namespace monitor {
 namespace {
 
 constexpr int kHelp = 640;
-constexpr int kOpnameTik = 50;                        // ms between looks at the recorder
-constexpr int kOpnameStopTikken = 3000 / kOpnameTik;  // then it is killed
 constexpr const char* kSection = "finstellingen";
 constexpr const char* kFoongrepSite = "https://www.example.org/foongrep/";
 constexpr const char* kLanSite = "https://www.example.org/vezivozavoz/";
@@ -197,7 +194,15 @@ Tfinstellingen* Tfinstellingen::Openen(std::unique_ptr<SettingsPorts> ports) {
 }
 
 Tfinstellingen::Tfinstellingen(std::unique_ptr<SettingsPorts> ports)
-    : ports_(std::move(ports)), vragen_(std::make_unique<DialogVragen>(this)) {
+    : ports_(std::move(ports)),
+      vragen_(std::make_unique<DialogVragen>(this)),
+      opname_(*this,
+              {[this] { model_->OpnameStoppen(); }, [this] { return model_->OpnameAfgelopen(); },
+               [this] { model_->OpnameDoden(); },
+               [this] {
+                   model_->OpnameKlaar();
+                   Tonen();
+               }}) {
     model_ = std::make_unique<SettingsDialogModel>(BelvoIniPath(), *ports_, *vragen_);
     model_->Bijgewerkt = [this] { Tonen(); };
     SetCaption("Instellingen.");
@@ -761,57 +766,14 @@ void Tfinstellingen::dCapiinfoClick() {
 }
 
 void Tfinstellingen::BintroOpnemenClick() {
-    if (opnameBox_ || !model_->IntroOpnemenStarten(introlist->currentRow())) {
+    if (opname_.Box() || !model_->IntroOpnemenStarten(introlist->currentRow())) {
         return;
     }
-    auto* box = new QDialog(this);
-    box->setWindowTitle("Opnemen");
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    auto* kol = new QVBoxLayout(box);
-    kol->addWidget(new QLabel(Q("Opname loopt: " + model_->OpnameNaam()), box));
-    auto* stoppen = new QPushButton("Stoppen", box);
-    stoppen->setObjectName("Stoppen");
-    kol->addWidget(stoppen);
-    connect(stoppen, &QPushButton::clicked, this, [this, stoppen] {
-        stoppen->setEnabled(false);
-        model_->OpnameStoppen();
-        opnameStopTikken_ = kOpnameStopTikken;
-    });
-    // Closing the box any other way stops the recording too.
-    connect(box, &QDialog::rejected, this, [this] {
-        if (opnameStopTikken_ < 0) {
-            model_->OpnameStoppen();
-            opnameStopTikken_ = kOpnameStopTikken;
-        }
-    });
-    opnameBox_ = box;
-    opnameStopTikken_ = -1;
-    if (!opnameTimer_) {
-        opnameTimer_ = new QTimer(this);
-        opnameTimer_->setInterval(kOpnameTik);
-        connect(opnameTimer_, &QTimer::timeout, this, &Tfinstellingen::OpnameVolgen);
-    }
-    opnameTimer_->start();
-    box->setModal(true);
-    box->show();
+    opname_.Show(model_->OpnameNaam());
 }
 
 void Tfinstellingen::OpnameVolgen() {
-    if (!model_->OpnameAfgelopen()) {
-        if (opnameStopTikken_ > 0 && --opnameStopTikken_ == 0) {
-            model_->OpnameDoden();
-        }
-        return;
-    }
-    opnameTimer_->stop();
-    opnameStopTikken_ = -1;
-    if (opnameBox_) {
-        opnameBox_->disconnect(this);
-        opnameBox_->close();
-        opnameBox_ = nullptr;
-    }
-    model_->OpnameKlaar();
-    Tonen();
+    opname_.Follow();
 }
 
 bool Tfinstellingen::eventFilter(QObject* watched, QEvent* event) {
@@ -845,7 +807,7 @@ void Tfinstellingen::FormClose(ui::CloseAction& action) {
         ui::IniLayoutStore store(ini);
         SaveLayout(store, kSection);
     }
-    if (opnameBox_) {
+    if (opname_.Box()) {
         model_->OpnameDoden();
         OpnameVolgen();
     }

@@ -5,6 +5,7 @@
 #include <array>
 #include <memory>
 
+#include "monitor/recording_box.h"
 #include "monitor/settings_dialog_model.h"
 #include "platform/ui/form.h"
 
@@ -17,7 +18,6 @@ class QListWidget;
 class QPlainTextEdit;
 class QPushButton;
 class QTabWidget;
-class QTimer;
 
 namespace monitor {
 
@@ -45,7 +45,7 @@ class Tfinstellingen : public ui::Form {
     void BintroOpnemenClick();
     void dCapiinfoClick();
     // The box of a running recording, or nullptr.
-    QDialog* OpnameVenster() const { return opnameBox_; }
+    QDialog* OpnameVenster() const { return opname_.Box(); }
 
     QTabWidget* tabs;
     QPushButton* BT;
@@ -134,9 +134,7 @@ class Tfinstellingen : public ui::Form {
     std::unique_ptr<SettingsDialogModel> model_;
     std::vector<QLabel*> agentLabels_;
     std::vector<QLabel*> outlookLabels_;
-    QPointer<QDialog> opnameBox_;
-    QTimer* opnameTimer_ = nullptr;
-    int opnameStopTikken_ = -1;
+    RecordingBox opname_;
     bool tonen_ = false;
 };
 

@@ -42,17 +42,6 @@ std::string Upper(std::string text) {
     return text;
 }
 
-bool Leeg(const std::string& path) {
-    std::error_code ec;
-    return !fs::is_regular_file(path, ec) || fs::file_size(path, ec) == 0 || ec;
-}
-
-std::optional<fs::file_time_type> Stempel(const std::string& path) {
-    std::error_code ec;
-    const auto t = fs::last_write_time(path, ec);
-    return ec ? std::nullopt : std::optional(t);
-}
-
 }  // namespace
 
 std::optional<std::int32_t> LeesGeheelGetal(const std::string& text) {
@@ -157,11 +146,7 @@ SettingsDialogModel::SettingsDialogModel(std::string iniPath, SettingsPorts& por
                                          SettingsQuestions& vragen)
     : iniPath_(std::move(iniPath)), ports_(ports), vragen_(vragen) {}
 
-SettingsDialogModel::~SettingsDialogModel() {
-    if (recorder_) {
-        recorder_->Kill();
-    }
-}
+SettingsDialogModel::~SettingsDialogModel() = default;
 
 std::string SettingsDialogModel::GeluidMap() const {
     return programmadir() + "geluid/";
@@ -426,53 +411,39 @@ void SettingsDialogModel::IntroOpenen(int rij) {
 }
 
 bool SettingsDialogModel::IntroOpnemenStarten(int rij) {
-    if (!IntroGekozen(rij) || recorder_) {
+    if (!IntroGekozen(rij) || recording_.Running()) {
         return false;
     }
     const std::string naam = "intro" + std::to_string(rij + 1) + ".wav";
     const std::string map = GeluidMap();
     std::error_code ec;
     fs::create_directories(map, ec);
-    auto recorder = ports_.Recorder(instellingen.opnameprogramma);
-    int fout = 0;
-    const auto voorheen = Stempel(map + naam);
-    if (!recorder || !recorder->Start(map + naam, fout)) {
+    if (!recording_.Start(ports_.Recorder(instellingen.opnameprogramma), map + naam)) {
         vragen_.Melding(kRecorderFout);
         return false;
     }
-    recorder_ = std::move(recorder);
     opnameRij_ = rij;
     opnameNaam_ = naam;
-    opnamePad_ = map + naam;
-    opnameStempel_ = voorheen;
     return true;
 }
 
 void SettingsDialogModel::OpnameStoppen() {
-    if (recorder_) {
-        recorder_->RequestStop();
-    }
+    recording_.Stop();
 }
 
 bool SettingsDialogModel::OpnameAfgelopen() {
-    return !recorder_ || recorder_->Ended();
+    return recording_.Ended();
 }
 
 void SettingsDialogModel::OpnameDoden() {
-    if (recorder_) {
-        recorder_->Kill();
-    }
+    recording_.Kill();
 }
 
 void SettingsDialogModel::OpnameKlaar() {
-    if (!recorder_) {
+    if (!recording_.Running()) {
         return;
     }
-    recorder_->Kill();
-    recorder_.reset();
-    // An old intro that the recorder never touched is no recording.
-    const bool nieuw = !Leeg(opnamePad_) && Stempel(opnamePad_) != opnameStempel_;
-    if (nieuw) {
+    if (recording_.Finish()) {
         c.introlist[static_cast<std::size_t>(opnameRij_)] = opnameNaam_;
         Aan();
     } else {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "monitor/settings.h"
+#include "monitor/sound_recording.h"
 #include "platform/os/sound_recorder.h"
 
 namespace monitor {
@@ -214,11 +215,9 @@ class SettingsDialogModel {
     bool toepassen_ = false;
     std::shared_ptr<int> levend_ = std::make_shared<int>(0);
 
-    std::unique_ptr<os::SoundRecorder> recorder_;
+    SoundRecording recording_;
     int opnameRij_ = -1;
     std::string opnameNaam_;
-    std::string opnamePad_;
-    std::optional<std::filesystem::file_time_type> opnameStempel_;
 };
 
 // A whole number as the class library reads one: blanks before it, a sign, decimal digits or

@@ -17,27 +17,12 @@ constexpr const char* kRecorderFout = "Error: Sndrec32.exe";
 constexpr const char* kWeg = "Het record is niet meer gevonden; er is niets opgeslagen.";
 constexpr const char* kGeenRecord = "Er is geen record om te wijzigen.";
 
-bool Leeg(const std::string& path) {
-    std::error_code ec;
-    return !fs::is_regular_file(path, ec) || fs::file_size(path, ec) == 0 || ec;
-}
-
-std::optional<fs::file_time_type> Stempel(const std::string& path) {
-    std::error_code ec;
-    const auto t = fs::last_write_time(path, ec);
-    return ec ? std::nullopt : std::optional(t);
-}
-
 }  // namespace
 
 EntryEditModel::EntryEditModel(db::TDataSet& table, xbase::TXbase& engine, EntryEditPorts& ports)
     : table_(table), engine_(engine), ports_(ports) {}
 
-EntryEditModel::~EntryEditModel() {
-    if (recorder_) {
-        recorder_->Kill();
-    }
-}
+EntryEditModel::~EntryEditModel() = default;
 
 void EntryEditModel::Begin(Action& action) {
     action = Action{};
@@ -94,7 +79,7 @@ void EntryEditModel::GeluidPopup() {
 }
 
 bool EntryEditModel::OpnemenStarten() {
-    if (recorder_) {
+    if (recording_.Running()) {
         return false;
     }
     const std::string naam = FragmentName(geluid_.nummer);
@@ -105,46 +90,32 @@ bool EntryEditModel::OpnemenStarten() {
     const std::string map = SoundFolder();
     std::error_code ec;
     fs::create_directories(map, ec);
-    const std::string pad = map + naam;
-    const auto voorheen = Stempel(pad);
-    auto recorder = ports_.Recorder();
-    int fout = 0;
-    if (!recorder || !recorder->Start(pad, fout)) {
+    if (!recording_.Start(ports_.Recorder(), map + naam)) {
         ports_.Melding(kRecorderFout);
         return false;
     }
-    recorder_ = std::move(recorder);
     opname_ = geluid_;
     opnameNaam_ = naam;
-    opnamePad_ = pad;
-    opnameStempel_ = voorheen;
     return true;
 }
 
 void EntryEditModel::OpnameStoppen() {
-    if (recorder_) {
-        recorder_->RequestStop();
-    }
+    recording_.Stop();
 }
 
 bool EntryEditModel::OpnameAfgelopen() {
-    return !recorder_ || recorder_->Ended();
+    return recording_.Ended();
 }
 
 void EntryEditModel::OpnameDoden() {
-    if (recorder_) {
-        recorder_->Kill();
-    }
+    recording_.Kill();
 }
 
 void EntryEditModel::OpnameKlaar() {
-    if (!recorder_) {
+    if (!recording_.Running()) {
         return;
     }
-    recorder_->Kill();
-    recorder_.reset();
-    // An old fragment that the recorder never touched is no recording.
-    if (!Leeg(opnamePad_) && Stempel(opnamePad_) != opnameStempel_) {
+    if (recording_.Finish()) {
         Write(opname_, "GELUID", opnameNaam_);
     } else {
         ports_.Melding(kRecorderFout);

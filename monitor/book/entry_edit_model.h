@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "monitor/book/held_record.h"
+#include "monitor/sound_recording.h"
 #include "platform/os/sound_recorder.h"
 
 namespace db {
@@ -83,7 +84,7 @@ class EntryEditModel {
     // "Opnemen": starts the recorder; true while it runs (the window then offers to stop it).
     bool OpnemenStarten();
     const std::string& OpnameNaam() const { return opnameNaam_; }
-    bool OpnameLoopt() const { return recorder_ != nullptr; }
+    bool OpnameLoopt() const { return recording_.Running(); }
     void OpnameStoppen();
     bool OpnameAfgelopen();
     void OpnameDoden();
@@ -125,11 +126,9 @@ class EntryEditModel {
     Action geluid_;
     Action commandline_;
 
-    std::unique_ptr<os::SoundRecorder> recorder_;
+    monitor::SoundRecording recording_;
     Action opname_;
     std::string opnameNaam_;
-    std::string opnamePad_;
-    std::optional<std::filesystem::file_time_type> opnameStempel_;
 };
 
 }  // namespace book

@@ -6,7 +6,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QTimer>
 #include <QVBoxLayout>
 
 #include "monitor/book/fafwijzen.h"
@@ -26,8 +25,6 @@ namespace book {
 namespace {
 
 constexpr int kHelpContext = 330;
-constexpr int kOpnameTik = 50;                        // ms between looks at the recorder
-constexpr int kOpnameStopTikken = 3000 / kOpnameTik;  // then it is killed
 constexpr const char* kCommandlineTag = "Ftelklapperedit";
 
 struct AddressField {
@@ -121,7 +118,10 @@ TFtelklapperedit::TFtelklapperedit(KlapperCore& core, std::unique_ptr<EntryEditP
                                    QWidget* parent)
     : ui::Form(parent),
       core_(core),
-      ports_(ports ? std::move(ports) : std::make_unique<ProgramEntryEditPorts>()) {
+      ports_(ports ? std::move(ports) : std::make_unique<ProgramEntryEditPorts>()),
+      opname_(*this,
+              {[this] { model_->OpnameStoppen(); }, [this] { return model_->OpnameAfgelopen(); },
+               [this] { model_->OpnameDoden(); }, [this] { model_->OpnameKlaar(); }}) {
     model_ = std::make_unique<EntryEditModel>(core_.t2(), core_.a2(), *ports_);
     SetCaption("Invoerscherm Klapper");
     SetStayOnTop(true);
@@ -276,60 +276,14 @@ void TFtelklapperedit::DBText4Click() {
 }
 
 void TFtelklapperedit::Opnemen1Click() {
-    if (opnameBox_ || !model_->OpnemenStarten()) {
+    if (opname_.Box() || !model_->OpnemenStarten()) {
         return;
     }
-    // The recorder has no window of its own: this box shows it runs and stops it.
-    auto* box = new QDialog(this);
-    box->setWindowTitle("Opnemen");
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    auto* kol = new QVBoxLayout(box);
-    kol->addWidget(
-        new QLabel(QString::fromStdString("Opname loopt: " + model_->OpnameNaam()), box));
-    auto* stoppen = new QPushButton("Stoppen", box);
-    stoppen->setObjectName("Stoppen");
-    kol->addWidget(stoppen);
-    connect(stoppen, &QPushButton::clicked, this, [this, stoppen] {
-        stoppen->setEnabled(false);
-        model_->OpnameStoppen();
-        opnameStopTikken_ = kOpnameStopTikken;
-    });
-    // Closing the box any other way stops the recording too.
-    connect(box, &QDialog::rejected, this, [this] {
-        if (opnameStopTikken_ < 0) {
-            model_->OpnameStoppen();
-            opnameStopTikken_ = kOpnameStopTikken;
-        }
-    });
-    opnameBox_ = box;
-    opnameStopTikken_ = -1;
-    if (!opnameTimer_) {
-        opnameTimer_ = new QTimer(this);
-        opnameTimer_->setInterval(kOpnameTik);
-        connect(opnameTimer_, &QTimer::timeout, this, &TFtelklapperedit::OpnameVolgen);
-    }
-    opnameTimer_->start();
-    box->setModal(true);
-    box->show();
+    opname_.Show(model_->OpnameNaam());
 }
 
 void TFtelklapperedit::OpnameVolgen() {
-    if (!model_->OpnameAfgelopen()) {
-        if (opnameStopTikken_ > 0 && --opnameStopTikken_ == 0) {
-            model_->OpnameDoden();
-        }
-        return;
-    }
-    if (opnameTimer_) {
-        opnameTimer_->stop();
-    }
-    opnameStopTikken_ = -1;
-    if (opnameBox_) {
-        opnameBox_->disconnect(this);
-        opnameBox_->close();
-        opnameBox_ = nullptr;
-    }
-    model_->OpnameKlaar();
+    opname_.Follow();
 }
 
 void TFtelklapperedit::Openen1Click() {

@@ -7,13 +7,13 @@
 #include <string>
 
 #include "monitor/book/entry_edit_model.h"
+#include "monitor/recording_box.h"
 #include "platform/ui/form.h"
 
 #include <QDialog>
 
 class QLabel;
 class QMenu;
-class QTimer;
 
 namespace db {
 class TDataSource;
@@ -76,7 +76,7 @@ class TFtelklapperedit : public ui::Form {
     void cmdlineinput(const std::string& text);
 
     // The open recording box and one look at the recorder, as its timer takes it.
-    QDialog* OpnameBox() const { return opnameBox_; }
+    QDialog* OpnameBox() const { return opname_.Box(); }
     void OpnameVolgen();
 
     // NUMMER .. EXTRA with their labels, in the order shown.
@@ -114,9 +114,7 @@ class TFtelklapperedit : public ui::Form {
     std::unique_ptr<EntryEditModel> model_;
     QPointer<Tfgeluidklapper> geluidklapper_;
     QPointer<Tfafwijzen> afwijzen_;
-    QPointer<QDialog> opnameBox_;
-    QTimer* opnameTimer_ = nullptr;
-    int opnameStopTikken_ = -1;
+    monitor::RecordingBox opname_;
 };
 
 }  // namespace book

@@ -20,63 +20,33 @@
 #include "capi/capi_monitor.h"
 #include "capi/capi_receive_thread.h"
 #include "capi/tests/sim_line.h"
-#include "monitor/book/klapper_core.h"
+#include "monitor/book/tests/bench_tables.h"
 #include "monitor/call_road.h"
 #include "monitor/road_phone_book.h"
 #include "monitor/settings.h"
 #include "monitor/tests/road_doubles.h"
-#include "platform/rtl/ini_file.h"
-#include "xbase/engine_library.h"
-#include "xbase/layer_state.h"
-#include "xbase/message_sink.h"
 #include "xbase/sessions.h"
 #include "xbase/tests/bench_phonebook.h"
-#include "xbase/work_area.h"
 
 namespace monitor::bench {
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 using xbase::testing::NumberOf;
 
 constexpr int kDuplicates = 1000;
 constexpr const char* kMsn = "5551234";
 
-class QuietPort : public book::KlapperPort {
-  public:
-    bool AskYesCancel(const std::string&) override { return false; }
-    void ErrorBox(const std::string&) override { ++boxes; }
-    void Message(const std::string&) override { ++boxes; }
-    void SplashStep(const std::string&) override {}
-    void ShowMonitor() override {}
-    void HideKlapper() override {}
-    void Busy(bool) override {}
-    void StateChanged() override {}
-    int boxes = 0;
-};
-
 // The phone book started on the bench table, one in twenty records deleted, and a second
 // entry for kDuplicates of the numbers; the line opened, the road on its event.
 class Road {
   public:
-    Road() {
-#ifdef REAL_ENGINE_PATH
-        std::string error;
-        engine_ = xbase::EngineLibrary::Open(REAL_ENGINE_PATH, &error);
-#endif
-        if (!engine_) {
+    Road() : engine_({.name = "road-bench"}) {
+        if (!engine_.Ready()) {
             return;
         }
-        const xbase::EngineApi& e = engine_->Api();
-        xbase::ResetLayerState();
-        xbase::ClearAllWorkAreas();
-        xbase::SetMessageSink([](const xbase::LayerMessage&) {});
-        xbase::BindEngine(&e);
-        e.sx_SetDeleted(1);
-        char pattern[] = "/tmp/road-bench-XXXXXX";
-        folder_ = std::string(mkdtemp(pattern)) + "/";
-        const std::string table = folder_ + "belverintel.DBF";
+        const xbase::EngineApi& e = engine_.Api();
+        const std::string table = engine_.Folder() + "belverintel.DBF";
         xbase::testing::MakeBenchPhoneBook(e, table);
         e.sx_Use(table.c_str(), nullptr, SX_EXCLUSIVE, SX_FOX);
         for (int i = 0; i < kDuplicates; ++i) {
@@ -87,10 +57,9 @@ class Road {
         e.sx_Commit();
         e.sx_Close();
         xbase::Session().Open();
-        ini_ = std::make_unique<rtl::TIniFile>(folder_ + "belvo.ini");
-        core_ = std::make_unique<book::KlapperCore>(port_, *ini_, folder_);
-        core_->Create();
-        klapper_ = std::make_unique<RoadKlapper>(*core_, toonmemo_);
+        book_ = std::make_unique<book::bench::BenchBook>(engine_.Folder());
+        book_->core.Create();
+        klapper_ = std::make_unique<RoadKlapper>(book_->core, toonmemo_);
 
         instellingen = Instellingen{};
         instellingen.msninstellingen[0].nummer = kMsn;
@@ -109,7 +78,7 @@ class Road {
                 loop_->quit();
             }
         };
-        ready_ = line_->Open(1, 60) && port_.boxes == 0 && core_->NumberOrder() != 0 &&
+        ready_ = line_->Open(1, 60) && book_->port.boxes == 0 && book_->core.NumberOrder() != 0 &&
                  capi::test::PumpUntil([this] {
                      for (const auto& m : sim_->Transcript()) {
                          if (m.toApplication && m.command == capi::kListenConf) {
@@ -128,24 +97,16 @@ class Road {
         }
         road_.reset();
         klapper_.reset();
-        core_.reset();
-        if (engine_) {
+        book_.reset();
+        if (engine_.Ready()) {
             xbase::Session().Close();
-            xbase::BindEngine(nullptr);
         }
-        engine_.reset();
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
     }
 
-    bool Ready() const {
-        return ready_;
-    }
+    bool Ready() const { return ready_; }
 
     // The i-th record given a second entry: even, so never a hit's, and never deleted.
-    static int Duplicated(int i) {
-        return i * 20 + 2;
-    }
+    static int Duplicated(int i) { return i * 20 + 2; }
 
     // One call from `number`: the time from the CONNECT_IND to the end of the first stage,
     // by when the phone book has answered; then the rest of the road, and the caller hangs up.
@@ -167,16 +128,12 @@ class Road {
         return took;
     }
 
-    const CallRoad& road() const {
-        return *road_;
-    }
+    const CallRoad& road() const { return *road_; }
 
   private:
-    std::unique_ptr<xbase::EngineLibrary> engine_;
-    std::string folder_;
-    QuietPort port_;
-    std::unique_ptr<rtl::TIniFile> ini_;
-    std::unique_ptr<book::KlapperCore> core_;
+    // First, so it goes last.
+    book::bench::BenchEngine engine_;
+    std::unique_ptr<book::bench::BenchBook> book_;
     std::function<void()> toonmemo_;
     std::unique_ptr<RoadKlapper> klapper_;
     testing::RoadDoubles doubles_;

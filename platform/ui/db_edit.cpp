@@ -6,31 +6,22 @@
 #include "platform/db/data_set.h"
 #include "platform/db/field.h"
 #include "platform/ui/db_key_edits.h"
-#include "platform/ui/dialogs.h"
 
 namespace ui {
 
-TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent) {
-    link_.OnDataChange = [this] { ShowField(); };
+TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), TDBFieldEdit(static_cast<QWidget&>(*this)) {
     link_.OnEditingChange = [this] { ShowField(); };
-    link_.OnActiveChange = [this] { ShowField(); };
     link_.OnUpdateData = [this] {
         if (db::TField* field = link_.Field()) {
             field->SetText(text().toStdString());
         }
     };
-    link_.OnFocusControl = [this] { setFocus(); };
     connect(this, &QLineEdit::textEdited, this, [this] { link_.SetModified(); });
     ShowField();
 }
 
 TDBEdit::~TDBEdit() {
     link_.SetDataSource(nullptr);
-}
-
-void TDBEdit::SetDataSource(db::TDataSource* source) {
-    link_.SetDataSource(source);
-    ShowField();
 }
 
 void TDBEdit::ShowField() {
@@ -59,38 +50,13 @@ void TDBEdit::ShowField() {
     showing_ = false;
 }
 
-bool TDBEdit::AskEdit() {
-    if (!link_.CanModify()) {
-        return false;
-    }
-    try {
-        return link_.Edit();
-    } catch (const std::exception& error) {
-        ShowException(error);
-        return false;
-    }
-}
-
-void TDBEdit::HandOver() {
-    if (!link_.Modified()) {
-        return;
-    }
-    try {
-        link_.UpdateRecord();
-    } catch (const std::exception& error) {
-        ShowException(error);
-        setFocus();
-    }
-}
-
 void TDBEdit::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        if (link_.Modified()) {
-            link_.Reset();
+        if (UndoChange()) {
             selectAll();
-            return;
+        } else {
+            event->ignore();
         }
-        event->ignore();
         return;
     }
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {

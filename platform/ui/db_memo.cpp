@@ -5,14 +5,12 @@
 
 #include "platform/db/field.h"
 #include "platform/ui/db_key_edits.h"
-#include "platform/ui/dialogs.h"
 
 namespace ui {
 
-TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent) {
+TDBMemo::TDBMemo(QWidget* parent)
+    : QPlainTextEdit(parent), TDBFieldEdit(static_cast<QWidget&>(*this)) {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    link_.OnDataChange = [this] { ShowField(); };
-    link_.OnActiveChange = [this] { ShowField(); };
     link_.OnUpdateData = [this] {
         if (db::TField* field = link_.Field()) {
             // Memo lines end in CR LF in the table.
@@ -20,7 +18,6 @@ TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent) {
                 toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")).toStdString());
         }
     };
-    link_.OnFocusControl = [this] { setFocus(); };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (!showing_) {
             link_.SetModified();
@@ -30,11 +27,6 @@ TDBMemo::TDBMemo(QWidget* parent) : QPlainTextEdit(parent) {
 
 TDBMemo::~TDBMemo() {
     link_.SetDataSource(nullptr);
-}
-
-void TDBMemo::SetDataSource(db::TDataSource* source) {
-    link_.SetDataSource(source);
-    ShowField();
 }
 
 void TDBMemo::ShowField() {
@@ -55,37 +47,11 @@ void TDBMemo::ShowField() {
     showing_ = false;
 }
 
-bool TDBMemo::AskEdit() {
-    if (!link_.CanModify()) {
-        return false;
-    }
-    try {
-        return link_.Edit();
-    } catch (const std::exception& error) {
-        ShowException(error);
-        return false;
-    }
-}
-
-void TDBMemo::HandOver() {
-    if (!link_.Modified()) {
-        return;
-    }
-    try {
-        link_.UpdateRecord();
-    } catch (const std::exception& error) {
-        ShowException(error);
-        setFocus();
-    }
-}
-
 void TDBMemo::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
-        if (link_.Modified()) {
-            link_.Reset();
-            return;
+        if (!UndoChange()) {
+            event->ignore();
         }
-        event->ignore();
         return;
     }
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;

@@ -4,29 +4,22 @@
 // "reads" is the records the engine read from the table for the step.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 #include <QApplication>
 #include <QScrollBar>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
 
+#include "monitor/book/tests/bench_tables.h"
 #include "platform/db/data_source.h"
 #include "platform/ui/db_grid.h"
-#include "xbase/engine_library.h"
-#include "xbase/layer_state.h"
-#include "xbase/message_sink.h"
 #include "xbase/sessions.h"
 #include "xbase/tests/bench_phonebook.h"
 #include "xbase/tests/phonebook_startup.h"
-#include "xbase/work_area.h"
 
 namespace xbase::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 enum View { kNatural, kName, kFiltered, kWithDeleted };
 enum Step { kFirstScreen, kMiddle, kEnd, kScreenDown };
@@ -41,31 +34,23 @@ struct Book {
 
 class Fixture {
   public:
-    Fixture() {
-#ifdef REAL_ENGINE_PATH
-        std::string error;
-        engine_ = EngineLibrary::Open(REAL_ENGINE_PATH, &error);
-#endif
-        if (!engine_) {
+    // Deleted records are hidden once the window has started, as the program does.
+    Fixture() : engine_({.name = "grid-bench", .hideDeleted = false}) {
+        if (!engine_.Ready()) {
             return;
         }
-        ResetLayerState();
-        ClearAllWorkAreas();
-        SetMessageSink([](const LayerMessage&) {});
-        BindEngine(&engine_->Api());
-        char pattern[] = "/tmp/grid-bench-XXXXXX";
-        folder_ = std::string(mkdtemp(pattern)) + "/";
-        MakeBenchPhoneBook(engine_->Api(), folder_ + "belverintel.DBF");
+        const std::string& folder = engine_.Folder();
+        MakeBenchPhoneBook(engine_.Api(), folder + "belverintel.DBF");
         Session().Open();
         book_.table = new TTable(&book_.form);
         book_.source = new db::TDataSource(&book_.form);
         book_.source->SetDataSet(book_.table);
         book_.xbase = new TXbase(&book_.form);
         book_.xbase->SetDataSource(book_.source);
-        book_.table->SetDatabaseName(folder_);
-        book_.table->SetTableName(folder_ + "belverintel.DBF");
+        book_.table->SetDatabaseName(folder);
+        book_.table->SetTableName(folder + "belverintel.DBF");
         book_.table->SetTableType(ttSXFOX);
-        book_.started = StartPhoneBook(*book_.table, *book_.xbase, folder_);
+        book_.started = StartPhoneBook(*book_.table, *book_.xbase, folder);
         Engine().sx_SetDeleted(1);
         grid_ = std::make_unique<ui::TDBGrid>();
         for (const char* name : {"NUMMER", "VOORNAAM", "NAAM", "PLAATS", "MEMO"}) {
@@ -76,27 +61,17 @@ class Fixture {
         grid_->show();
     }
     ~Fixture() {
-        if (!engine_) {
+        if (!engine_.Ready()) {
             return;
         }
         grid_.reset();
         book_.table->Close();
         Session().Close();
-        BindEngine(nullptr);
-        engine_.reset();
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
     }
 
-    bool Ready() const {
-        return engine_ != nullptr;
-    }
-    Book& book() {
-        return book_;
-    }
-    ui::TDBGrid& grid() {
-        return *grid_;
-    }
+    bool Ready() const { return engine_.Ready(); }
+    Book& book() { return book_; }
+    ui::TDBGrid& grid() { return *grid_; }
 
     void Show(View view) {
         TTable& table = *book_.table;
@@ -121,8 +96,8 @@ class Fixture {
     }
 
   private:
-    std::unique_ptr<EngineLibrary> engine_;
-    std::string folder_;
+    // First, so it goes last.
+    book::bench::BenchEngine engine_;
     Book book_;
     std::unique_ptr<ui::TDBGrid> grid_;
     bool deleted_ = false;

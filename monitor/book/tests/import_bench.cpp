@@ -3,9 +3,7 @@
 // rebuild, and a search through them that finds nothing. Run from the release build.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,24 +12,19 @@
 #include "monitor/book/csv_reader.h"
 #include "monitor/book/klapper_core.h"
 #include "monitor/book/klapper_import.h"
+#include "monitor/book/tests/bench_tables.h"
 #include "monitor/book/zoeken.h"
 #include "platform/rtl/ini_file.h"
-#include "xbase/engine_library.h"
-#include "xbase/layer_state.h"
-#include "xbase/message_sink.h"
 #include "xbase/sessions.h"
 #include "xbase/table.h"
-#include "xbase/work_area.h"
 #include "xbase/xbase_component.h"
 
 namespace book::bench {
 namespace {
 
-namespace fs = std::filesystem;
-
 constexpr int kRows = 100000;
 
-class QuietPort : public KlapperPort, public ImportPort, public ZoekPort {
+class QuietImportPort : public KlapperPort, public ImportPort, public ZoekPort {
   public:
     bool AskYesCancel(const std::string&) override { return false; }
     void ErrorBox(const std::string&) override { ++boxes; }
@@ -64,59 +57,37 @@ std::string GeneratedCsv() {
 
 class Fixture {
   public:
-    Fixture() {
-#ifdef REAL_ENGINE_PATH
-        std::string error;
-        engine_ = xbase::EngineLibrary::Open(REAL_ENGINE_PATH, &error);
-#endif
-        if (!engine_) {
+    Fixture() : engine_({.name = "import-bench"}) {
+        if (!engine_.Ready()) {
             return;
         }
-        xbase::ResetLayerState();
-        xbase::ClearAllWorkAreas();
-        xbase::SetMessageSink([](const xbase::LayerMessage&) {});
-        xbase::BindEngine(&engine_->Api());
-        engine_->Api().sx_SetDeleted(1);
-        char pattern[] = "/tmp/import-bench-XXXXXX";
-        folder_ = std::string(mkdtemp(pattern)) + "/";
-        for (const char* file : {"belverintel.DBF", "belverintel.FPT"}) {
-            fs::copy_file(std::string(BELVERIN_PROGRAM_DIR) + "/" + file, folder_ + file);
-        }
+        const std::string& folder = engine_.Folder();
+        CopyFiles(std::string(BELVERIN_PROGRAM_DIR) + "/", folder,
+                  {"belverintel.DBF", "belverintel.FPT"});
         csv_ = GeneratedCsv();
         xbase::Session().Open();
-        ini_ = std::make_unique<rtl::TIniFile>(folder_ + "belvo.ini");
-        core_ = std::make_unique<KlapperCore>(port_, *ini_, folder_);
+        ini_ = std::make_unique<rtl::TIniFile>(folder + "belvo.ini");
+        core_ = std::make_unique<KlapperCore>(port_, *ini_, folder);
         core_->Create();
     }
     ~Fixture() {
-        if (!engine_) {
+        if (!engine_.Ready()) {
             return;
         }
         core_.reset();
         xbase::Session().Close();
-        xbase::BindEngine(nullptr);
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
     }
-    bool Ready() const {
-        return engine_ != nullptr;
-    }
+    bool Ready() const { return engine_.Ready(); }
 
-    KlapperCore& Core() {
-        return *core_;
-    }
-    QuietPort& Port() {
-        return port_;
-    }
-    const std::string& Csv() const {
-        return csv_;
-    }
+    KlapperCore& Core() { return *core_; }
+    QuietImportPort& Port() { return port_; }
+    const std::string& Csv() const { return csv_; }
 
   private:
-    std::unique_ptr<xbase::EngineLibrary> engine_;
-    std::string folder_;
+    // First, so it goes last.
+    BenchEngine engine_;
     std::string csv_;
-    QuietPort port_;
+    QuietImportPort port_;
     std::unique_ptr<rtl::TIniFile> ini_;
     std::unique_ptr<KlapperCore> core_;
 };

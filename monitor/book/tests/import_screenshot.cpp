@@ -3,33 +3,24 @@
 //   import_screenshot import|zoeken <file.png>
 // Meant to run under a virtual X server.
 
-#include <stdlib.h>
 #include <QApplication>
 #include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
-#include <QPixmap>
-#include <QScreen>
 #include <QTimer>
 
-#include <filesystem>
 #include <iostream>
-#include <memory>
 #include <string>
 
 #include "monitor/book/f_zoeken.h"
 #include "monitor/book/fimporterenkomma.h"
 #include "monitor/book/ftelefoonklapper.h"
+#include "monitor/book/tests/shot_support.h"
 #include "platform/rtl/ini_file.h"
 #include "platform/rtl/whole_file.h"
 #include "platform/ui/db_grid.h"
 #include "platform/ui/scripted_dialogs.h"
-#include "xbase/engine_api.h"
-#include "xbase/engine_library.h"
-#include "xbase/sessions.h"
 #include "xbase/table.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -51,20 +42,13 @@ int main(int argc, char** argv) {
     }
     const std::string which = argv[1];
     const std::string out = argv[2];
-    char pattern[] = "/tmp/import-shot-XXXXXX";
-    const std::string folder = std::string(mkdtemp(pattern)) + "/";
-    for (const char* file : {"belverintel.DBF", "belverintel.FPT"}) {
-        fs::copy_file(std::string(BELVERIN_PROGRAM_DIR) + "/" + file, folder + file);
-    }
-    rtl::WriteWholeFileAtomically(folder + "adressen.csv", kSample);
-    std::string error;
-    auto engine = xbase::EngineLibrary::Open(REAL_ENGINE_PATH, &error);
-    if (!engine) {
-        std::cerr << error << "\n";
+    const auto scratch = book::shot::ShotFolder::Open("import-shot");
+    if (!scratch) {
         return 1;
     }
-    xbase::BindEngine(&engine->Api());
-    xbase::Session().Open();
+    const std::string& folder = scratch->Folder();
+    rtl::WriteWholeFileAtomically(folder + "adressen.csv", kSample);
+    scratch->OpenSession();
 
     QApplication app(argc, argv);
     // The import's closing box would wait for a click.
@@ -109,17 +93,12 @@ int main(int argc, char** argv) {
             zoek->move(420, 360);
         }
         QTimer::singleShot(800, [&] {
-            const QPixmap shot = QGuiApplication::primaryScreen()->grabWindow(0);
-            result = shot.save(QString::fromStdString(out)) ? 0 : 1;
+            result = book::shot::SaveScreen(out) ? 0 : 1;
             app.quit();
         });
         app.exec();
         delete book::Tf_zoeken::Current();
         delete book::TFimporterenkomma::Current();
     }
-    xbase::Session().Close();
-    xbase::BindEngine(nullptr);
-    std::error_code ec;
-    fs::remove_all(folder, ec);
     return result;
 }

@@ -2,7 +2,6 @@
 // every entry as comma-separated text. Run from the release build.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <memory>
@@ -11,18 +10,12 @@
 #include "monitor/book/klapper_core.h"
 #include "monitor/book/marked_rows.h"
 #include "monitor/book/table_export.h"
+#include "monitor/book/tests/bench_tables.h"
 #include "monitor/settings.h"
 #include "platform/db/bookmark_list.h"
 #include "platform/db/data_link.h"
 #include "platform/db/field.h"
-#include "platform/rtl/ini_file.h"
-#include "xbase/engine_library.h"
-#include "xbase/layer_state.h"
-#include "xbase/message_sink.h"
-#include "xbase/sessions.h"
 #include "xbase/table.h"
-#include "xbase/tests/bench_phonebook.h"
-#include "xbase/work_area.h"
 #include "xbase/xbase_component.h"
 
 namespace book::bench {
@@ -33,88 +26,13 @@ namespace fs = std::filesystem;
 constexpr int kEntries = 100000;
 constexpr int kMarkEvery = 10;
 
-class QuietPort : public KlapperPort {
-  public:
-    bool AskYesCancel(const std::string&) override { return false; }
-    void ErrorBox(const std::string&) override { ++boxes; }
-    void Message(const std::string&) override { ++boxes; }
-    void SplashStep(const std::string&) override {}
-    void ShowMonitor() override {}
-    void HideKlapper() override {}
-    void Busy(bool) override {}
-    void StateChanged() override {}
-    int boxes = 0;
-};
-
-// The engine and a pristine table, made once per run.
-class Fixture {
-  public:
-    Fixture() {
-#ifdef REAL_ENGINE_PATH
-        std::string error;
-        engine_ = xbase::EngineLibrary::Open(REAL_ENGINE_PATH, &error);
-#endif
-        if (!engine_) {
-            return;
-        }
-        xbase::ResetLayerState();
-        xbase::ClearAllWorkAreas();
-        xbase::SetMessageSink([](const xbase::LayerMessage&) {});
-        xbase::BindEngine(&engine_->Api());
-        engine_->Api().sx_SetDeleted(1);
-        char pattern[] = "/tmp/klapper-commands-bench-XXXXXX";
-        folder_ = std::string(mkdtemp(pattern)) + "/";
-        pristine_ = folder_ + "pristine/";
-        fs::create_directories(pristine_);
-        xbase::testing::MakeBenchPhoneBook(engine_->Api(), pristine_ + "belverintel.DBF");
-        xbase::Session().Open();
-    }
-    ~Fixture() {
-        xbase::Session().Close();
-        xbase::BindEngine(nullptr);
-        engine_.reset();
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
-    }
-    bool Ready() const {
-        return engine_ != nullptr;
-    }
-    const std::string& Folder() const {
-        return folder_;
-    }
-
-    std::string FreshCopy() {
-        const std::string work = folder_ + "work/";
-        std::error_code ec;
-        fs::remove_all(work, ec);
-        fs::create_directories(work);
-        for (const char* file : {"belverintel.DBF", "belverintel.FPT"}) {
-            fs::copy_file(pristine_ + file, work + file);
-        }
-        return work;
-    }
-
-  private:
-    std::unique_ptr<xbase::EngineLibrary> engine_;
-    std::string folder_;
-    std::string pristine_;
-};
-
-std::unique_ptr<Fixture>& SharedSlot() {
-    static std::unique_ptr<Fixture> fixture;
-    return fixture;
-}
-
-Fixture& Shared() {
-    if (!SharedSlot()) {
-        SharedSlot() = std::make_unique<Fixture>();
-    }
-    return *SharedSlot();
+BenchPhoneBook& Shared() {
+    return SharedPhoneBook("klapper-commands-bench");
 }
 
 // A started phone book of kEntries entries, sorted by name.
-struct Book {
-    explicit Book(const std::string& folder) : ini(folder + "belvo.ini"), core(port, ini, folder) {
+struct Book : BenchBook {
+    explicit Book(const std::string& folder) : BenchBook(folder) {
         core.Create();
         xbase::TTable& t = core.t2();
         core.HoldCount(true);
@@ -127,9 +45,6 @@ struct Book {
         core.HoldCount(false);
         core.Sorteren(2);
     }
-    QuietPort port;
-    rtl::TIniFile ini;
-    KlapperCore core;
 };
 
 void BM_DeleteMarkedRows(benchmark::State& state) {
@@ -196,6 +111,6 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     // The tables go before the engine's own statics do.
-    book::bench::SharedSlot().reset();
+    book::bench::EndSharedPhoneBook();
     return 0;
 }

@@ -2,7 +2,6 @@
 // pack, open shared, nine indexes, reindex and count.
 
 #include <benchmark/benchmark.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <memory>
@@ -10,10 +9,10 @@
 #include <vector>
 
 #include "monitor/book/telefoon_log.h"
+#include "monitor/book/tests/bench_tables.h"
 #include "monitor/book/tests/log_table.h"
 #include "monitor/book/tests/recording_port.h"
 #include "xbase/engine_api.h"
-#include "xbase/engine_library.h"
 #include "xbase/sessions.h"
 
 namespace book::testing {
@@ -45,48 +44,30 @@ std::vector<LogRow> ManyCalls() {
     return rows;
 }
 
+// The call log made once in "pristine/"; every run starts from a fresh copy of it.
 class Fixture {
   public:
-    Fixture() {
-#ifdef REAL_ENGINE_PATH
-        std::string error;
-        engine_ = xbase::EngineLibrary::Open(REAL_ENGINE_PATH, &error);
-#endif
-        if (!engine_) {
+    Fixture() : engine_({.name = "calllog-bench", .hideDeleted = false, .quietLayer = false}) {
+        if (!engine_.Ready()) {
             return;
         }
-        xbase::BindEngine(&engine_->Api());
-        char pattern[] = "/tmp/calllog-bench-XXXXXX";
-        folder_ = std::string(mkdtemp(pattern)) + "/";
-        fs::create_directories(folder_ + "pristine");
-        MakeLogTable(engine_->Api(), folder_ + "pristine/" + kLogTableName, ManyCalls());
+        fs::create_directories(engine_.Folder() + "pristine");
+        MakeLogTable(engine_.Api(), engine_.Folder() + "pristine/" + kLogTableName, ManyCalls());
     }
     ~Fixture() {
-        if (engine_) {
-            engine_->Api().sx_CloseAll();
+        if (engine_.Ready()) {
+            engine_.Api().sx_CloseAll();
         }
-        xbase::BindEngine(nullptr);
-        std::error_code ec;
-        fs::remove_all(folder_, ec);
     }
-    bool Ready() const {
-        return engine_ != nullptr;
-    }
+    bool Ready() const { return engine_.Ready(); }
 
-    std::string FreshCopy() {
-        const std::string work = folder_ + "work/";
-        std::error_code ec;
-        fs::remove_all(work, ec);
-        fs::create_directories(work);
-        for (const char* file : {"belverinlog.DBF", "belverinlog.FPT"}) {
-            fs::copy_file(folder_ + "pristine/" + file, work + file);
-        }
-        return work;
+    std::string FreshCopy() const {
+        return engine_.FreshCopy(engine_.Folder() + "pristine/",
+                                 {"belverinlog.DBF", "belverinlog.FPT"});
     }
 
   private:
-    std::unique_ptr<xbase::EngineLibrary> engine_;
-    std::string folder_;
+    book::bench::BenchEngine engine_;
 };
 
 void BM_CallLogStartUp(benchmark::State& state) {
