@@ -91,18 +91,21 @@ LookupAnswer LogLookupAnswer(monitor::DirectoryOutcome outcome,
             break;
         case monitor::ResultFileState::Read: {
             const monitor::DirectoryAddress& a = result.address;
-            answer = result.found ? Status(kLogGevonden, {{"VOORNAAM", a.voornaam},
-                                                          {"NAAM", a.naam},
-                                                          {"AANHANGSEL", a.aanhangsel},
-                                                          {"STRAAT", a.straat},
-                                                          {"POSTCODE", a.postcode},
-                                                          {"PLAATS", a.plaats}})
-                                  : Status(kLogNietGevonden, {{"VOORNAAM", ""},
-                                                              {"NAAM", "Niet gevonden."},
-                                                              {"AANHANGSEL", ""},
-                                                              {"STRAAT", ""},
-                                                              {"POSTCODE", ""},
-                                                              {"PLAATS", ""}});
+            if (result.found) {
+                answer = Status(kLogGevonden, {{"VOORNAAM", a.voornaam},
+                                               {"NAAM", a.naam},
+                                               {"AANHANGSEL", a.aanhangsel},
+                                               {"STRAAT", a.straat},
+                                               {"POSTCODE", a.postcode},
+                                               {"PLAATS", a.plaats}});
+            } else {
+                answer = Status(kLogNietGevonden, {{"VOORNAAM", ""},
+                                                   {"NAAM", "Niet gevonden."},
+                                                   {"AANHANGSEL", ""},
+                                                   {"STRAAT", ""},
+                                                   {"POSTCODE", ""},
+                                                   {"PLAATS", ""}});
+            }
             if (result.status.geenCd) {
                 // The fields keep what belvo.log gave them.
                 answer.status = std::string(kLogGeenCd);
