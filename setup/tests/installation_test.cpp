@@ -264,7 +264,25 @@ TEST_F(InstallationTest, AFailedUpdateLeavesTheInstallationAsItWas) {
         const Files before = Tree(target);
         ASSERT_TRUE(RunSetup(target, {false}));
         EXPECT_TRUE(Has(port.lines, c.line));
-        EXPECT_EQ(port.lines.back(), "De oude installatie is ongewijzigd");
+        // Each line that reads as done is taken back after the unchanged line.
+        const auto& lines = port.lines;
+        const auto unchanged =
+            std::find(lines.begin(), lines.end(), "De oude installatie is ongewijzigd");
+        ASSERT_NE(unchanged, lines.end());
+        int taken = 0;
+        for (auto line = lines.begin(); line != unchanged; ++line) {
+            for (const std::string done : {" bijgewerkt", " geinstalleerd"}) {
+                if (line->size() > done.size() && line->ends_with(done) &&
+                    line->rfind("FOUT", 0) != 0) {
+                    const std::string back = line->substr(0, line->size() - done.size()) + " niet" +
+                                             done + " (teruggedraaid)";
+                    EXPECT_NE(std::find(unchanged, lines.end(), back), lines.end()) << back;
+                    ++taken;
+                }
+            }
+        }
+        EXPECT_TRUE(Has(lines, "Telefoonklapper niet bijgewerkt (teruggedraaid)"));
+        EXPECT_GE(taken, 2);
         EXPECT_EQ(port.endings.back(),
                   "Druk op \"Sluiten\" om de Setup af te breken | Er zijn fouten opgetreden");
         EXPECT_EQ(Tree(target), before);
