@@ -3,6 +3,9 @@
 namespace capi {
 
 TQtRingTimer::TQtRingTimer() {
+    // A coarse timer may fire a little early at every tick; over a countdown of many seconds
+    // that adds up to a call left to the other terminals noticeably before its time.
+    timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(1000);
     // A coarse timer may fire 5 % early; over a 30-second ring that leaves a call to others
     // more than a second before its time.

@@ -1,8 +1,11 @@
 #include "monitor/belverin_program.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QThread>
+#include <QTimer>
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -16,7 +19,9 @@
 #include "monitor/book/ftelefoonklapper.h"
 #include "monitor/book/ftelefoonlog.h"
 #include "monitor/book/outlook_desktop.h"
+#include "monitor/call_road.h"
 #include "monitor/call_road_host.h"
+#include "monitor/directory_runner_qt.h"
 #include "monitor/fabout.h"
 #include "monitor/finstellingen.h"
 #include "monitor/flogo.h"
@@ -34,11 +39,20 @@
 
 namespace monitor {
 
+namespace {
+
+// How long the end lets a running directory lookup go on before its program is killed, and
+// how long the rest of the call may then take.
+constexpr qint64 kLookupGraceMilliseconds = 2000;
+constexpr qint64 kRoadEndMilliseconds = 5000;
+
+}  // namespace
+
 BelverinProgram::BelverinProgram(Options options) : options_(std::move(options)) {}
 
 BelverinProgram::~BelverinProgram() {
     if (!ended_ && form2_) {
-        Sluiten();
+        End();
     }
 }
 
@@ -65,6 +79,7 @@ bool BelverinProgram::Start() {
         ended_ = true;
         return false;
     }
+    baseLevel_ = QThread::currentThread()->loopLevel();
     programmadir_ = rtl::ProgramDir();
     // An update the setup stopped halfway is finished (or dropped) before any table opens.
     try {
@@ -159,6 +174,7 @@ void BelverinProgram::Wire() {
         ShowWindow(klapper_);
     };
     klapper_->OnShowMonitor = [this] { ShowWindow(form1_); };
+    klapper_->SetMemo(memo_);
     SetOutlookToolsOpener([this] { ShowWindow(outlook_); });
 
     TForm2& f2 = *form2_;
@@ -192,24 +208,86 @@ void BelverinProgram::ShowWindow(QWidget* window) {
     window->activateWindow();
 }
 
+int BelverinProgram::Run() {
+    baseLevel_ = QThread::currentThread()->loopLevel() + 1;
+    const int rc = QApplication::exec();
+    baseLevel_ = QThread::currentThread()->loopLevel();
+    return rc;
+}
+
+bool BelverinProgram::InNestedLoop() const {
+    return QThread::currentThread()->loopLevel() > baseLevel_;
+}
+
 void BelverinProgram::Sluiten() {
+    if (ending_ || endRequested_) {
+        return;
+    }
+    // A nested loop (a modal box, a menu) runs inside the handler that opened it: the window
+    // of that handler cannot go while the handler is on the stack.
+    if (InNestedLoop()) {
+        endRequested_ = true;
+        EndAfterNestedLoops();
+        return;
+    }
+    End();
+}
+
+void BelverinProgram::EndAfterNestedLoops() {
+    while (QWidget* modal = QApplication::activeModalWidget()) {
+        if (auto* dialog = qobject_cast<QDialog*>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+        if (QApplication::activeModalWidget() == modal) {
+            break;  // it refused; try again on the next turn
+        }
+    }
+    if (QWidget* popup = QApplication::activePopupWidget()) {
+        popup->close();
+    }
+    if (InNestedLoop()) {
+        QTimer::singleShot(10, this, [this] { EndAfterNestedLoops(); });
+        return;
+    }
+    End();
+}
+
+void BelverinProgram::WaitForTheRoad() {
+    if (form1_ == nullptr || form1_->RoadHost() == nullptr) {
+        return;
+    }
+    // A call being handled finishes and is logged. A directory lookup gets a short while to end
+    // by itself; then its program is killed and the call logged as not looked up.
+    CallRoad& road = form1_->RoadHost()->Road();
+    const qint64 grace =
+        std::min<qint64>(kLookupGraceMilliseconds, SearchWaitMilliseconds(instellingen.zoektijd));
+    QElapsedTimer waited;
+    waited.start();
+    bool cut = false;
+    while (!road.monitorvrij() && waited.elapsed() < grace + kRoadEndMilliseconds) {
+        if (waited.elapsed() >= grace && SharedDirectoryRunner().Busy()) {
+            SharedDirectoryRunner().CutShort();
+            cut = true;
+            continue;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    if (cut) {
+        std::printf("Belverin: Foongrep afgebroken bij het afsluiten\n");
+        std::fflush(stdout);
+    }
+}
+
+void BelverinProgram::End() {
     if (ending_) {
         return;
     }
     ending_ = true;
     delete Tfinstellingen::Instance();
     delete TfAbout::Instance();
-
-    // A call being handled finishes and is logged first; its own waits are bounded, and so is
-    // this one.
-    if (form1_ != nullptr && form1_->RoadHost() != nullptr) {
-        QElapsedTimer waited;
-        waited.start();
-        const qint64 limit = SearchWaitMilliseconds(instellingen.zoektijd) + 5000;
-        while (!form1_->RoadHost()->Road().monitorvrij() && waited.elapsed() < limit) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-        }
-    }
+    WaitForTheRoad();
     // The line goes with its window, before any table closes.
     delete form1_;
     form1_ = nullptr;

@@ -47,9 +47,13 @@ class BelverinProgram : public QObject {
     // Runs the start-up. False when this copy must end at once, with ExitCode.
     bool Start();
     int ExitCode() const { return exitCode_; }
+    // Runs the event loop until the end; its status.
+    int Run();
 
     // Ends the program as the tray menu's "&Sluiten": the line first, a call being handled
-    // finishes, then the windows and tables in the reverse order of their making.
+    // finishes, then the windows and tables in the reverse order of their making. Asked inside
+    // a nested loop (a modal box), the boxes are closed and the end comes once the loops have
+    // returned.
     void Sluiten();
     bool Ended() const { return ended_; }
 
@@ -60,6 +64,8 @@ class BelverinProgram : public QObject {
     TForm1* Form1() { return form1_; }
     book::TfTelefoonLog* Log() { return log_; }
     book::TFTelefoonklapper* Klapper() { return klapper_; }
+    book::Tfmemo* Memo() { return memo_; }
+    book::Tfmemolog* MemoLog() { return memolog_; }
 
   signals:
     void ended();
@@ -70,12 +76,19 @@ class BelverinProgram : public QObject {
     void Wire();
     void ApplyTaskBar(bool taakbalk);
     void ShowWindow(QWidget* window);
+    bool InNestedLoop() const;
+    // Closes modal boxes until no nested loop runs, then ends.
+    void EndAfterNestedLoops();
+    void WaitForTheRoad();
+    void End();
 
     Options options_;
     std::string programmadir_;
     int exitCode_ = 0;
     bool ended_ = false;
     bool ending_ = false;
+    bool endRequested_ = false;
+    int baseLevel_ = 0;  // the event loop's depth outside any handler
     std::vector<std::string> splashSteps_;
     std::unique_ptr<TSingleInstance> guard_;
     std::unique_ptr<ProgramHelp> help_;

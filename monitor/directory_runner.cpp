@@ -93,6 +93,14 @@ void DirectoryRunner::StartNext() {
     starting_ = false;
 }
 
+void DirectoryRunner::CutShort() {
+    if (!running_) {
+        return;
+    }
+    process_.Kill();
+    Finish(DirectoryOutcome::TimedOut);
+}
+
 void DirectoryRunner::Finish(DirectoryOutcome outcome) {
     if (!running_) {
         return;

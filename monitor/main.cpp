@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
         std::printf("Belverin: no line: %s\n", line.ErrorString().c_str());
     }
     std::fflush(stdout);
-    const int rc = app.exec();
+    const int rc = program.Run();
     if (!program.Ended()) {
         program.Sluiten();
     }

@@ -402,9 +402,6 @@ void TForm1::FormCreate() {
     }
     // 8. the tray tip
     SetTrayTip("0) " + Now("hh:nn") + " - Er heeft nog niemand gebeld");
-    if (OnRepaintMain) {
-        OnRepaintMain();
-    }
 }
 
 void TForm1::OfferDde() {

@@ -82,7 +82,6 @@ class TForm1 : public ui::Form, public RoadView, public RoadDde {
 
     // Other windows, as start-up wires them.
     std::function<void(const std::string&)> OnSplashStep;
-    std::function<void()> OnRepaintMain;
     std::function<void()> OnToonKlapper;
     std::function<void()> OnToonKlapperMemo;
     std::function<void()> OnToonLog;

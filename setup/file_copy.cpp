@@ -1,11 +1,13 @@
 #include "setup/file_copy.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 namespace setup {
@@ -15,6 +17,25 @@ namespace fs = std::filesystem;
 namespace {
 
 void (*g_hook)(const char*) = nullptr;
+
+bool SyncedWhole(const std::string& path, off_t size, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = std::strerror(errno);
+        return false;
+    }
+    struct stat copied {};
+    bool ok = ::fstat(fd, &copied) == 0 && ::fsync(fd) == 0;
+    if (!ok) {
+        error = std::strerror(errno);
+    } else if (copied.st_size != size) {
+        error = "kopie onvolledig (" + std::to_string(copied.st_size) + " van " +
+                std::to_string(size) + " bytes)";
+        ok = false;
+    }
+    ::close(fd);
+    return ok;
+}
 
 }  // namespace
 
@@ -39,6 +60,13 @@ bool CopyFileKeepingMode(const std::string& from, const std::string& to, unsigne
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
     if (ec) {
         error = ec.message();
+        fs::remove(to, ec);  // a partial program file would pass for an installation
+        return false;
+    }
+    // A full disk can cut a copy short without the copy saying so, or only say so when the
+    // data reaches the disk: the copy counts once it is on disk whole.
+    if (!SyncedWhole(to, source.st_size, error)) {
+        fs::remove(to, ec);
         return false;
     }
     const mode_t bits = mode != 0 ? static_cast<mode_t>(mode) : (source.st_mode & 07777);

@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <exception>
 
 #include "platform/ui/dialogs.h"
@@ -132,7 +133,8 @@ void TForm1::Line(const std::string& text) {
 }
 
 void TForm1::ProgressMax(int maximum) {
-    ProgressBar1->setRange(0, maximum);
+    // A range of 0 to 0 would draw as busy (a full bar): nothing to do shows an empty one.
+    ProgressBar1->setRange(0, std::max(maximum, 1));
     ProgressBar1->setValue(0);
 }
 

@@ -192,6 +192,9 @@ UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) 
 
     os::StagedSwap swap(target);
     std::vector<std::string> staged;
+    // What went into the staging folder and is dropped with it is said to be undone, so that
+    // no line above reads as done.
+    std::vector<std::string> undone;
     try {
         swap.Prepare();
         for (const InstallEntry& entry : context.list.entries) {
@@ -203,6 +206,7 @@ UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) 
                                     ModeFor(entry), error)) {
                 port.Line(entry.name + " geinstalleerd");
                 staged.push_back(name);
+                undone.push_back(entry.name + " niet geinstalleerd (teruggedraaid)");
             } else {
                 port.Line("FOUT bij installeren: " + entry.name);
                 ok = false;
@@ -219,14 +223,17 @@ UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) 
         CarriedTable table;
         const char* good;
         const char* bad;
+        const char* notKept;
     };
     std::vector<Step> steps;
     if (const InstallEntry* log = ReplacedTable(context.list, "belverinlog.dbf")) {
-        steps.push_back({CallLogTable(log->name), "Logfile bijgewerkt", "FOUT: Logfile bijwerken"});
+        steps.push_back({CallLogTable(log->name), "Logfile bijgewerkt", "FOUT: Logfile bijwerken",
+                         "Logfile niet bijgewerkt (teruggedraaid)"});
     }
     if (const InstallEntry* tel = ReplacedTable(context.list, "belverintel.dbf")) {
         steps.push_back({PhoneBookTable(tel->name), "Telefoonklapper bijgewerkt",
-                         "FOUT: Telefoonklapper bijwerken"});
+                         "FOUT: Telefoonklapper bijwerken",
+                         "Telefoonklapper niet bijgewerkt (teruggedraaid)"});
     }
     for (const Step& step : steps) {
         // A table the old installation lacks has nothing to carry over.
@@ -243,6 +250,7 @@ UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) 
         }
         if (copied) {
             port.Line(step.good);
+            undone.push_back(step.notKept);
         } else {
             port.Line(step.bad);
             if (!why.empty()) {
@@ -252,6 +260,13 @@ UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) 
         }
     }
 
+    auto rolledBack = [&] {
+        swap.Discard();
+        port.Line("De oude installatie is ongewijzigd");
+        for (const std::string& line : undone) {
+            port.Line(line);
+        }
+    };
     if (ok) {
         std::stable_sort(
             staged.begin(), staged.end(),
@@ -261,10 +276,14 @@ UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) 
         } catch (const std::exception& e) {
             port.Line(std::string("FOUT bij installeren: ") + e.what());
             ok = false;
+            if (Exists(target + std::string(os::StagedSwap::kJournalName))) {
+                port.Line("De update wordt afgemaakt bij de volgende start van Belverin of Setup");
+            } else {
+                rolledBack();
+            }
         }
     } else {
-        swap.Discard();
-        port.Line("De oude installatie is ongewijzigd");
+        rolledBack();
     }
     result.ok = ok;
     return result;

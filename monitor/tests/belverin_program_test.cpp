@@ -2,29 +2,47 @@
 // bus, over a copy of the program folder the build lays out.
 #include "monitor/belverin_program.h"
 
+#include <signal.h>
 #include <stdlib.h>
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <iterator>
 #include <memory>
+#include <stdexcept>
+#include <string>
 
 #include <gtest/gtest.h>
 
 #include "components/tray_icon.h"
+#include "monitor/book/fmemo.h"
+#include "monitor/book/fmemolog.h"
 #include "monitor/book/ftelefoonklapper.h"
 #include "monitor/book/ftelefoonlog.h"
+#include "monitor/fabout.h"
+#include "monitor/finstellingen.h"
 #include "monitor/fmain.h"
 #include "monitor/monitor_window.h"
 #include "monitor/program_help.h"
 #include "platform/os/fake_tray_shell.h"
+#include "platform/os/process_start.h"
 #include "platform/os/recording_dde_service.h"
+#include "platform/os/staged_swap.h"
 #include "platform/rtl/program_folder.h"
 #include "platform/ui/help.h"
 #include "platform/ui/qt_test_app.h"
 #include "platform/ui/scripted_dialogs.h"
+#include "xbase/table.h"
 
 namespace fs = std::filesystem;
 
@@ -51,15 +69,23 @@ class BelverinProgramTest : public ::testing::Test {
         fs::remove_all(root_);
     }
 
-    monitor::BelverinProgram& Start(const std::string& ini, bool trayExists = true) {
+    monitor::BelverinProgram& Make(const std::string& ini, bool trayExists = true) {
         std::ofstream(folder_ + "/belvo.ini") << ini;
         auto shell = std::make_unique<os::FakeTrayShell>();
         shell->tray_exists = trayExists;
         shell->accept = trayExists;
         program_ = std::make_unique<monitor::BelverinProgram>(monitor::BelverinProgram::Options{
             folder_ + "/belverin", std::move(shell), std::make_unique<os::RecordingDdeService>()});
-        EXPECT_TRUE(program_->Start());
         return *program_;
+    }
+    monitor::BelverinProgram& Start(const std::string& ini, bool trayExists = true) {
+        auto& p = Make(ini, trayExists);
+        EXPECT_TRUE(p.Start());
+        return p;
+    }
+    std::string ReadFile(const std::string& path) const {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
     }
 
     std::string root_;
@@ -123,6 +149,178 @@ TEST_F(BelverinProgramTest, HelpWithoutAHelpFileIsANoticeThatHoldsNothingUp) {
     ASSERT_EQ(boxes_.shown().size(), 1u);
     EXPECT_EQ(boxes_.shown()[0].kind, ui::ScriptedDialogs::Kind::Notice);
     EXPECT_EQ(boxes_.shown()[0].text, "Geen help gevonden (onderwerp 10).");
+}
+
+// Every way one window leads to another, as the program wires it.
+TEST_F(BelverinProgramTest, EveryWindowHookLeadsToItsWindow) {
+    auto& p = Start("");
+    monitor::TForm1& f1 = *p.Form1();
+    monitor::TForm2& f2 = *p.Form2();
+    book::TFTelefoonklapper& klapper = *p.Klapper();
+    QAction* memoItem = nullptr;
+    for (QAction* a : klapper.findChildren<QAction*>()) {
+        if (a->text() == "Memo zichtbaar") {
+            memoItem = a;
+        }
+    }
+    ASSERT_NE(memoItem, nullptr);
+    struct Case {
+        const char* name;
+        std::function<void()> hook;
+        std::function<QWidget*()> window;
+    };
+    const std::function<QWidget*()> monitorWindow = [&] { return p.Form1(); };
+    const std::function<QWidget*()> klapperWindow = [&] { return p.Klapper(); };
+    const std::function<QWidget*()> logWindow = [&] { return p.Log(); };
+    const std::function<QWidget*()> memoWindow = [&] { return p.Memo(); };
+    const Case cases[] = {
+        {"Form1.OnToonKlapper", f1.OnToonKlapper, klapperWindow},
+        {"Form1.OnToonKlapperMemo", f1.OnToonKlapperMemo, memoWindow},
+        {"Form1.OnToonLog", f1.OnToonLog, logWindow},
+        {"Form1.OnToonLogMemo", f1.OnToonLogMemo, [&] { return p.MemoLog(); }},
+        {"Form1.OnToonInstellingen", f1.OnToonInstellingen,
+         [] { return monitor::Tfinstellingen::Instance(); }},
+        {"Form1.OnNieuw", [&] { f1.OnNieuw(book::KlapperBeller{}, "log"); }, klapperWindow},
+        {"Form2.OnToonMonitor", f2.OnToonMonitor, monitorWindow},
+        {"Form2.OnToonKlapper", f2.OnToonKlapper, klapperWindow},
+        {"Form2.OnToonLog", f2.OnToonLog, logWindow},
+        {"Form2.OnInstellingen", f2.OnInstellingen,
+         [] { return monitor::Tfinstellingen::Instance(); }},
+        {"Form2.OnInfo", f2.OnInfo, [] { return monitor::TfAbout::Instance(); }},
+        {"Klapper.OnShowMonitor", klapper.OnShowMonitor, monitorWindow},
+        {"Klapper: Memo zichtbaar", [&] { memoItem->trigger(); }, memoWindow},
+    };
+    for (const Case& c : cases) {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            w->hide();
+        }
+        ASSERT_TRUE(c.hook) << c.name << " is not wired";
+        c.hook();
+        QWidget* shown = c.window();
+        ASSERT_NE(shown, nullptr) << c.name;
+        EXPECT_TRUE(shown->isVisible()) << c.name;
+        if (klapper.Core().t2().State() != db::TDataSetState::dsBrowse) {
+            klapper.Core().t2().Cancel();  // OnNieuw leaves a new entry in the making
+        }
+    }
+}
+
+// An update that a stop left with its journal on disk is finished before the tables open.
+TEST_F(BelverinProgramTest, AStoppedSetupIsFinishedBeforeTheTablesOpen) {
+    os::StagedSwap swap(folder_);
+    swap.Prepare();
+    std::ofstream(swap.StagedPath("belvo.ini")) << "[msn0]\nnummer=5551234\n; nieuw\n";
+    os::SetSwapStepHook([](std::string_view step) {
+        if (step == "journal") {
+            throw std::runtime_error("stopped");
+        }
+    });
+    EXPECT_THROW(swap.Commit({"belvo.ini"}), std::runtime_error);
+    os::SetSwapStepHook(nullptr);
+    ASSERT_TRUE(fs::exists(folder_ + "/" + std::string(os::StagedSwap::kJournalName)));
+
+    rtl::SetProgramDir(folder_);
+    program_ = std::make_unique<monitor::BelverinProgram>(monitor::BelverinProgram::Options{
+        folder_ + "/belverin", std::make_unique<os::FakeTrayShell>(),
+        std::make_unique<os::RecordingDdeService>()});
+    ASSERT_TRUE(program_->Start());
+    EXPECT_EQ(ReadFile(folder_ + "/belvo.ini"), "[msn0]\nnummer=5551234\n; nieuw\n");
+    EXPECT_FALSE(fs::exists(folder_ + "/" + std::string(os::StagedSwap::kJournalName)));
+    EXPECT_FALSE(fs::exists(swap.StagingFolder()));
+    EXPECT_TRUE(boxes_.shown().empty());
+}
+
+// A journal whose renames fail stops the start at its box: no table opens, status 1.
+TEST_F(BelverinProgramTest, ASetupThatCannotBeFinishedStopsTheStart) {
+    os::StagedSwap swap(folder_);
+    swap.Prepare();
+    std::ofstream(swap.StagedPath("geluid")) << "a file where a full folder stands";
+    std::ofstream(folder_ + "/" + std::string(os::StagedSwap::kJournalName))
+        << "belverin-swap 1\ngeluid\n.\n";
+    const std::string logBefore = ReadFile(folder_ + "/belverinlog.DBF");
+
+    auto& p = Make("");
+    boxes_.AnswerMessage(ui::mrOk);
+    EXPECT_FALSE(p.Start());
+    EXPECT_EQ(p.ExitCode(), 1);
+    ASSERT_EQ(boxes_.shown().size(), 1u);
+    EXPECT_EQ(boxes_.shown()[0].type, ui::MsgDlgType::Error);
+    EXPECT_EQ(boxes_.shown()[0].text.rfind("De vorige Setup kon niet worden afgemaakt: ", 0), 0u)
+        << boxes_.shown()[0].text;
+    EXPECT_NE(boxes_.shown()[0].text.find("geluid"), std::string::npos);
+    EXPECT_EQ(p.Form1(), nullptr);
+    EXPECT_EQ(p.Klapper(), nullptr);
+    EXPECT_TRUE(fs::is_directory(folder_ + "/geluid"));
+    EXPECT_EQ(ReadFile(folder_ + "/belverinlog.DBF"), logBefore) << "no table was opened";
+}
+
+// "&Sluiten" from the tray while a window's own handler waits in a modal box: the box closes,
+// the handler returns, and only then do the windows go.
+TEST_F(BelverinProgramTest, SluitenDuringAModalBoxEndsOnceTheHandlerHasReturned) {
+    auto& p = Start("");
+    ui::Dialogs* scripted = ui::SetDialogs(nullptr);  // real boxes with real loops
+    book::TFTelefoonklapper* klapper = p.Klapper();
+    p.Form2()->OnToonKlapper();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(klapper));
+    QAction* wissen = nullptr;
+    for (QAction* a : klapper->findChildren<QAction*>()) {
+        if (a->text() == "Geselecteerde regels") {
+            wissen = a;
+        }
+    }
+    ASSERT_NE(wissen, nullptr);
+
+    bool boxSeen = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (qobject_cast<QMessageBox*>(QApplication::activeModalWidget()) != nullptr && !boxSeen) {
+            boxSeen = true;
+            p.Form2()->menuExitApplication1->trigger();
+        }
+    });
+    poll.start(20);
+    wissen->trigger();  // returns once its box has gone
+    poll.stop();
+    ui::SetDialogs(scripted);
+    EXPECT_TRUE(boxSeen);
+    EXPECT_FALSE(p.Ended()) << "the end ran inside the box's loop";
+    EXPECT_EQ(p.Klapper(), klapper);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.Ended(); }, 5000));
+    EXPECT_EQ(p.Klapper(), nullptr);
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// The end while the directory program still looks a caller up: a bounded wait, the program
+// killed and collected, the call logged as not looked up.
+TEST_F(BelverinProgramTest, TheEndCutsARunningLookupShortAndLogsTheCall) {
+    fs::create_directories(folder_ + "/Foon grep");
+    fs::create_symlink(BELVERIN_FAKE_FOONGREP, folder_ + "/Foon grep/foongrep");
+    std::ofstream(folder_ + "/fixture") << "0301234567\tlate:60000\t\"Jansen\"\n";
+    ::setenv("FAKE_FOONGREP_FIXTURE", (folder_ + "/fixture").c_str(), 1);
+    ::setenv("FAKE_FOONGREP_LOG", (folder_ + "/runs").c_str(), 1);
+    auto& p = Start(
+        "[msn0]\nnummer=5551234\n[capi]\nAutomatischZoeken=1\nmonitorpopuptijd=0\n"
+        "[foongrep]\nfoongrepdirectory=Foon grep\nzoektijd=120\n");
+    p.Form1()->IncomingCall("0301234567", "5551234", 16, "telephony (16)", true);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ReadFile(folder_ + "/runs").empty(); }, 10000));
+    const pid_t lookup = std::stoi(ReadFile(folder_ + "/runs"));
+
+    QElapsedTimer ending;
+    ending.start();
+    p.Sluiten();
+    EXPECT_TRUE(p.Ended());
+    EXPECT_LT(ending.elapsed(), 10000) << "waited for the search time of 120 s";
+    EXPECT_EQ(::kill(lookup, 0), -1) << "the lookup's program runs on or was not collected";
+    EXPECT_EQ(errno, ESRCH);
+    EXPECT_EQ(os::UncollectedChildren(), 0u);
+    ::unsetenv("FAKE_FOONGREP_FIXTURE");
+    ::unsetenv("FAKE_FOONGREP_LOG");
+
+    const std::string log = ReadFile(folder_ + "/belverinlog.DBF");
+    ASSERT_GE(log.size(), 8u);
+    EXPECT_EQ(static_cast<unsigned char>(log[4]), 1u) << "one record in the call log";
+    EXPECT_NE(log.find("0301234567"), std::string::npos);
+    EXPECT_NE(log.find("Zoektijd verstreken (nog niet opgezocht)"), std::string::npos);
 }
 
 }  // namespace

@@ -117,6 +117,28 @@ TEST_F(DirectoryRunnerTest, RequestsRunOneAtATimeInArrivalOrder) {
     EXPECT_FALSE(timer.Armed()) << "the wait of an ended program was left running";
 }
 
+// The program's end cuts the running lookup short: killed now, completed as timed out, its
+// wait stopped; the next request still runs, and cutting with nothing running does nothing.
+TEST_F(DirectoryRunnerTest, CutShortKillsTheRunningProgramAndTheQueueGoesOn) {
+    runner.CutShort();
+    EXPECT_EQ(process.kills, 0);
+    EXPECT_TRUE(outcomes.empty());
+
+    runner.Submit(Request("a", 60000));
+    runner.Submit(Request("b"));
+    runner.CutShort();
+    EXPECT_EQ(process.kills, 1);
+    const std::vector<std::pair<std::string, DirectoryOutcome>> cut = {
+        {"a", DirectoryOutcome::TimedOut}};
+    EXPECT_EQ(outcomes, cut);
+    ASSERT_EQ(process.started.size(), 2u);
+    EXPECT_EQ(process.started[1][0], "b");
+    EXPECT_EQ(timer.waits.size(), 2u) << "b has its own wait";
+    process.End();
+    EXPECT_FALSE(timer.Armed());
+    EXPECT_EQ(outcomes.size(), 2u);
+}
+
 // Each request's wait starts when its own program starts.
 TEST_F(DirectoryRunnerTest, WaitComesFromTheSearchTime) {
     const struct {

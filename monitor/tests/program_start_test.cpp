@@ -5,14 +5,17 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/os/staged_swap.h"
 #include "platform/os/tests/child_pipe.h"
 
 namespace fs = std::filesystem;
@@ -183,6 +186,41 @@ TEST_F(ProgramRun, ATableHeldElsewhereGivesItsBoxWhileNothingListens) {
     EXPECT_FALSE(program->Wait(1s)) << "the box waits for the user";
     program->Signal(SIGKILL);
     program->Wait();
+}
+
+// A setup stopped after its journal reached the disk: the program finishes the update before it
+// opens a table, then starts as usual.
+TEST_F(ProgramRun, AnUpdateLeftWithItsJournalIsFinishedAndTheProgramStarts) {
+    const std::string newIni = "[msn0]\nnummer=5551234\n; na de update\n";
+    WriteIni("[msn0]\nnummer=5559999\n");
+    os::StagedSwap swap(folder_);
+    swap.Prepare();
+    std::ofstream(swap.StagedPath("belvo.ini")) << newIni;
+    fs::copy_file(folder_ + "/belverinlog.DBF", swap.StagedPath("belverinlog.DBF"));
+    os::SetSwapStepHook([](std::string_view step) {
+        if (step == "journal") {
+            throw std::runtime_error("stopped");
+        }
+    });
+    EXPECT_THROW(swap.Commit({"belvo.ini", "belverinlog.DBF"}), std::runtime_error);
+    os::SetSwapStepHook(nullptr);
+    const std::string journal = folder_ + "/" + std::string(os::StagedSwap::kJournalName);
+    ASSERT_TRUE(fs::exists(journal));
+
+    auto program = Start();
+    EXPECT_EQ(ReadSteps(*program).line, "Belverin: listening on controller 1");
+    EXPECT_FALSE(fs::exists(journal));
+    EXPECT_FALSE(fs::exists(swap.StagingFolder()));
+    std::ifstream ini(folder_ + "/belvo.ini", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(ini), {}), newIni);
+    // The finished update's first number is the one that logs.
+    const std::string call = Capisim({"call", "0301234567", "5551234"});
+    for (int i = 0; i < 100 && LogRecords() < 1; ++i) {
+        std::this_thread::sleep_for(100ms);
+    }
+    EXPECT_EQ(LogRecords(), 1u) << call;
+    program->Signal(SIGTERM);
+    EXPECT_EQ(program->Wait(30s), 0);
 }
 
 }  // namespace

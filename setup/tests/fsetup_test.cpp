@@ -200,4 +200,35 @@ TEST_F(FormsTest, UpdateEndingsOnTheMainForm) {
 }
 
 }  // namespace
+// The bar of an empty table's carry-over (maximum 0) is drawn empty, not full and not busy.
+TEST_F(FormsTest, ProgressBarDrawsOnlyTheStepsTaken) {
+    WriteDistribution(StandardFiles("programma"), "1.0");
+    auto form = MakeForm();
+    form->show();
+    QProgressBar& bar = *form->ProgressBar1;
+    const auto picture = [&bar] { return bar.grab().toImage(); };
+    bar.setRange(0, 1);
+    bar.setValue(0);
+    const QImage empty = picture();
+    bar.setValue(1);
+    const QImage full = picture();
+    ASSERT_NE(empty, full);
+
+    struct Case {
+        int maximum;
+        int steps;
+        bool looksFull;
+    };
+    for (const Case& c : {Case{0, 0, false}, Case{3, 0, false}, Case{3, 3, true}}) {
+        SetupPort& port = *form;
+        port.ProgressMax(c.maximum);
+        for (int i = 0; i < c.steps; ++i) {
+            port.ProgressStep();
+        }
+        const QImage shown = picture();
+        EXPECT_EQ(shown == full, c.looksFull) << c.maximum << " " << c.steps;
+        EXPECT_EQ(shown == empty, !c.looksFull) << c.maximum << " " << c.steps;
+    }
+}
+
 }  // namespace setup::testing

@@ -1,14 +1,18 @@
 #include "setup/installation.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 
 #include "platform/os/staged_swap.h"
+#include "setup/file_copy.h"
 #include "setup/setup_flow.h"
 #include "setup/tests/setup_fixture.h"
 #include "xbase/engine_api.h"
@@ -42,6 +46,33 @@ int CheckCarried(const std::string& oldTable, const std::string& newTable,
         argv.push_back(renamed);
     }
     return RunProgram(argv);
+}
+
+// A copy that the file system cuts short (here a file-size limit, as a full disk does) is a
+// failure and leaves no partial file that would pass for the program.
+TEST(FileCopy, ACopyCutShortIsAFailureAndLeavesNothing) {
+    std::string pattern = fs::temp_directory_path() / "file-copy-XXXXXX";
+    const std::string dir = std::string(mkdtemp(pattern.data())) + "/";
+    std::ofstream(dir + "bron", std::ios::binary) << std::string(1 << 20, 'x');
+    const pid_t child = fork();
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{64 * 1024, 64 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::string error;
+        const bool copied = CopyFileKeepingMode(dir + "bron", dir + "doel", 0, error);
+        _exit(copied ? 1 : (fs::exists(dir + "doel") ? 2 : (error.empty() ? 3 : 0)));
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "1: reported as copied, 2: partial file left, 3: no reason";
+
+    std::string error;
+    EXPECT_TRUE(CopyFileKeepingMode(dir + "bron", dir + "heel", 0, error)) << error;
+    EXPECT_EQ(fs::file_size(dir + "heel"), 1u << 20);
+    fs::remove_all(dir);
 }
 
 class InstallationTest : public SetupTest {
@@ -264,7 +295,25 @@ TEST_F(InstallationTest, AFailedUpdateLeavesTheInstallationAsItWas) {
         const Files before = Tree(target);
         ASSERT_TRUE(RunSetup(target, {false}));
         EXPECT_TRUE(Has(port.lines, c.line));
-        EXPECT_EQ(port.lines.back(), "De oude installatie is ongewijzigd");
+        // Each line that reads as done is taken back after the unchanged line.
+        const auto& lines = port.lines;
+        const auto unchanged =
+            std::find(lines.begin(), lines.end(), "De oude installatie is ongewijzigd");
+        ASSERT_NE(unchanged, lines.end());
+        int taken = 0;
+        for (auto line = lines.begin(); line != unchanged; ++line) {
+            for (const std::string done : {" bijgewerkt", " geinstalleerd"}) {
+                if (line->size() > done.size() && line->ends_with(done) &&
+                    line->rfind("FOUT", 0) != 0) {
+                    const std::string back = line->substr(0, line->size() - done.size()) + " niet" +
+                                             done + " (teruggedraaid)";
+                    EXPECT_NE(std::find(unchanged, lines.end(), back), lines.end()) << back;
+                    ++taken;
+                }
+            }
+        }
+        EXPECT_TRUE(Has(lines, "Telefoonklapper niet bijgewerkt (teruggedraaid)"));
+        EXPECT_GE(taken, 2);
         EXPECT_EQ(port.endings.back(),
                   "Druk op \"Sluiten\" om de Setup af te breken | Er zijn fouten opgetreden");
         EXPECT_EQ(Tree(target), before);
