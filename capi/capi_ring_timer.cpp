@@ -7,9 +7,6 @@ TQtRingTimer::TQtRingTimer() {
     // that adds up to a call left to the other terminals noticeably before its time.
     timer_.setTimerType(Qt::PreciseTimer);
     timer_.setInterval(1000);
-    // A coarse timer may fire 5 % early; over a 30-second ring that leaves a call to others
-    // more than a second before its time.
-    timer_.setTimerType(Qt::PreciseTimer);
     QObject::connect(&timer_, &QTimer::timeout, [this] {
         const auto tick = OnTick;
         if (tick) {
