@@ -43,10 +43,14 @@ class MemoFile {
     bool Holds(std::string_view bytes) const;
 
   private:
+    // Whether the file reaches end; asks the file only when the size last seen is too small
+    // (while it is open, the file only grows).
+    bool Reaches(uint64_t end) const;
     uint64_t CheckedStart(uint32_t block, uint32_t* length) const;
 
     File file_;
     int blockSize_ = kDefaultBlockSize;
+    mutable uint64_t seenSize_ = 0;
 };
 
 }  // namespace xb

@@ -232,9 +232,15 @@ void WorkArea::WriteRecord(uint32_t recno, const char* record) {
     try {
         if (!observers_.empty()) {
             scratchRecno_ = 0;
-            table_->ReadRecord(recno, scratch_.data());
+            if (knownRecno_ == recno) {
+                scratch_ = known_;
+            } else {
+                table_->ReadRecord(recno, scratch_.data());
+            }
         }
+        knownRecno_ = 0;
         table_->WriteRecord(recno, record);
+        Know(recno, record);
         for (auto* o : observers_) {
             o->RecordWritten(recno, scratch_.data(), record);
         }
@@ -242,10 +248,24 @@ void WorkArea::WriteRecord(uint32_t recno, const char* record) {
         if (!held) {
             table_->UnlockRecord(recno);
         }
+        ForgetIfUnlocked(recno);
         throw;
     }
     if (!held) {
         table_->UnlockRecord(recno);
+    }
+    ForgetIfUnlocked(recno);
+}
+
+void WorkArea::Know(uint32_t recno, const char* record) {
+    known_.assign(record, record + buffer_.size());
+    knownRecno_ = recno;
+}
+
+void WorkArea::ForgetIfUnlocked(uint32_t recno) {
+    if (knownRecno_ != 0 && (recno == 0 || recno == knownRecno_) &&
+        !table_->HoldsRecordLock(knownRecno_)) {
+        knownRecno_ = 0;
     }
 }
 
@@ -259,6 +279,7 @@ int WorkArea::Append() {
         return 1;
     }
     std::copy(blank.begin(), blank.end(), buffer_.begin());
+    Know(recno, blank.data());
     recno_ = recno;
     eof_ = false;
     bof_ = false;
@@ -306,18 +327,24 @@ void WorkArea::Unlock(uint32_t recno) {
     } else {
         table_->UnlockRecord(recno);
     }
+    ForgetIfUnlocked(recno);
 }
 
 void WorkArea::Delete() {
     RequireCurrent();
     std::vector<char> record(buffer_.size());
-    table_->ReadRecord(recno_, record.data());
+    if (knownRecno_ == recno_) {
+        record = known_;
+    } else {
+        table_->ReadRecord(recno_, record.data());
+    }
     record[0] = '*';
     WriteRecord(recno_, record.data());
     buffer_[0] = '*';
 }
 
 void WorkArea::Zap() {
+    knownRecno_ = 0;
     table_->Zap(settings_.memoBlockSize);
     for (auto* o : observers_) {
         o->TableRebuilt();
@@ -326,6 +353,7 @@ void WorkArea::Zap() {
 }
 
 void WorkArea::Pack() {
+    knownRecno_ = 0;
     PackTable(*table_, settings_.memoBlockSize);
     for (auto* o : observers_) {
         o->TableRebuilt();

@@ -104,6 +104,12 @@ class WorkArea {
     std::vector<char> buffer_;
     std::vector<char> scratch_;
     uint32_t scratchRecno_ = 0;  // the record IsVisible left in scratch_, 0 when none
+    // A record as this open last wrote it, while nobody else can have written it since (its
+    // lock held all along, or the table exclusive): a write then needs no read of it first.
+    uint32_t knownRecno_ = 0;
+    std::vector<char> known_;
+    void Know(uint32_t recno, const char* record);
+    void ForgetIfUnlocked(uint32_t recno);
     uint32_t recno_ = 1;
     bool bof_ = false;
     bool eof_ = false;
