@@ -112,6 +112,21 @@ std::string MemoFile::Read(uint32_t block) const {
     if (block == 0) {
         return {};
     }
+    uint32_t length = 0;
+    if (std::optional<std::string> data = ReadShort(block, &length)) {
+        return std::move(*data);
+    }
+    std::string data(length, '\0');
+    file_.ReadExact(static_cast<uint64_t>(block) * static_cast<uint64_t>(blockSize_) + 8,
+                    data.data(), length);
+    return data;
+}
+
+std::optional<std::string> MemoFile::ReadShort(uint32_t block, uint32_t* length) const {
+    *length = 0;
+    if (block == 0) {
+        return std::string();
+    }
     const uint64_t start = static_cast<uint64_t>(block) * static_cast<uint64_t>(blockSize_);
     if (start < kHeaderSize || !Reaches(start + 8)) {
         throw Error("damaged memo file " + Path() + ": block " + std::to_string(block) +
@@ -121,17 +136,16 @@ std::string MemoFile::Read(uint32_t block) const {
     constexpr uint64_t kFirstRead = 512;
     std::string data(static_cast<std::size_t>(std::min(kFirstRead, seenSize_ - start)), '\0');
     file_.ReadExact(start, data.data(), data.size());
-    const uint32_t length = Be32(reinterpret_cast<const unsigned char*>(data.data()) + 4);
-    if (!Reaches(start + 8 + length)) {
+    *length = Be32(reinterpret_cast<const unsigned char*>(data.data()) + 4);
+    if (!Reaches(start + 8 + *length)) {
         throw Error("damaged memo file " + Path() + ": memo at block " + std::to_string(block) +
                     " runs past the end");
     }
-    const std::size_t have = data.size() - 8;
-    data.erase(0, 8);
-    data.resize(length);
-    if (length > have) {
-        file_.ReadExact(start + 8 + have, data.data() + have, length - have);
+    if (*length > data.size() - 8) {
+        return std::nullopt;
     }
+    data.erase(0, 8);
+    data.resize(*length);
     return data;
 }
 

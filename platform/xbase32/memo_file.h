@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,8 @@ class MemoFile {
     // end, throws before anything is allocated.
     std::string Read(uint32_t block) const;
     uint32_t Length(uint32_t block) const;
+    // Length and, when it came with the same read, the whole memo.
+    std::optional<std::string> ReadShort(uint32_t block, uint32_t* length) const;
 
     // Appends data in new blocks; returns the first one. Another writer of the file must
     // be kept out by the caller (the table's memo lock), since the next free block is
