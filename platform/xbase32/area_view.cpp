@@ -397,7 +397,7 @@ uint32_t AreaView::RecNoAt(uint32_t position) {
         if (IndexOrder* order = Order(0)) {
             return order->RecNoAt(position - 1);
         }
-        return position <= area_.Table().RecordCount() ? position : 0;
+        return area_.Table().Holds(position) ? position : 0;
     }
     const std::vector<uint32_t>& list = VisibleList();
     return position <= list.size() ? list[position - 1] : 0;
@@ -412,12 +412,12 @@ uint32_t AreaView::PositionOf(uint32_t recno) {
             const auto p = order->EntryPositionOf(recno);
             return p ? static_cast<uint32_t>(*p + 1) : 0;
         }
-        return recno <= area_.Table().RecordCount() ? recno : 0;
+        return area_.Table().Holds(recno) ? recno : 0;
     }
     // A hidden record has no position: without a current pass one read answers, where a new
     // pass would read them all (a record just deleted is asked about once per delete).
     const bool passCurrent = listKey_ && *listKey_ == CurrentCountKey();
-    if (!passCurrent && (recno > area_.Table().RecordCount() || !area_.IsVisible(recno))) {
+    if (!passCurrent && (!area_.Table().Holds(recno) || !area_.IsVisible(recno))) {
         return 0;
     }
     const std::vector<uint32_t>& list = VisibleList();

@@ -113,6 +113,10 @@ uint32_t DbfTable::RecordCount() {
     return count_;
 }
 
+bool DbfTable::Holds(int64_t recno) {
+    return recno >= 1 && (recno <= count_ || recno <= RecordCount());
+}
+
 uint32_t DbfTable::ReadCount() {
     countCall_ = t_call;
     if (mode_ != OpenMode::kExclusive) {

@@ -51,6 +51,9 @@ class DbfTable {
     // Records held; in shared use re-read from the header, since others append.
     uint32_t RecordCount();
     uint32_t CachedRecordCount() const { return count_; }
+    // Whether the record exists. The count only grows while a table is open, so a record under
+    // the count last seen needs no look at the header.
+    bool Holds(int64_t recno);
 
     void ReadRecord(uint32_t recno, char* buffer) const { ReadRecords(recno, 1, buffer); }
     void ReadRecords(uint32_t first, uint32_t n, char* buffer) const;

@@ -140,11 +140,11 @@ void WorkArea::GoBottom() {
 }
 
 void WorkArea::Go(int64_t recno) {
-    const uint32_t count = table_->RecordCount();
-    if (recno >= 1 && recno <= count) {
+    if (table_->Holds(recno)) {
         StandOn(static_cast<uint32_t>(recno));
         bof_ = false;
     } else {
+        const uint32_t count = table_->RecordCount();
         StandAtEnd(count);
         bof_ = count == 0;
     }
@@ -313,7 +313,7 @@ void WorkArea::PutRecord(const char* record) {
 }
 
 bool WorkArea::Lock(int64_t recno) {
-    if (recno < 1 || recno > table_->RecordCount()) {
+    if (!table_->Holds(recno)) {
         return false;
     }
     const auto r = static_cast<uint32_t>(recno);
