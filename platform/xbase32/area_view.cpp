@@ -368,10 +368,12 @@ const std::vector<uint32_t>& AreaView::VisibleList() {
     }
     NoteDeleted(deleted, records);
     visible_.clear();
+    visibleEntries_.clear();
     if (IndexOrder* order = Order(0)) {
-        order->ForEachInScope([&](uint32_t recno) {
+        order->ForEachEntryInScope([&](std::size_t position, uint32_t recno) {
             if (recno <= records && visible[recno] != 0) {
                 visible_.push_back(recno);
+                visibleEntries_.push_back(static_cast<uint32_t>(position));
             }
         });
     } else {
@@ -395,7 +397,7 @@ uint32_t AreaView::RecNoAt(uint32_t position) {
         if (IndexOrder* order = Order(0)) {
             return order->RecNoAt(position - 1);
         }
-        return position <= area_.Table().RecordCount() ? position : 0;
+        return area_.Table().Holds(position) ? position : 0;
     }
     const std::vector<uint32_t>& list = VisibleList();
     return position <= list.size() ? list[position - 1] : 0;
@@ -410,12 +412,12 @@ uint32_t AreaView::PositionOf(uint32_t recno) {
             const auto p = order->EntryPositionOf(recno);
             return p ? static_cast<uint32_t>(*p + 1) : 0;
         }
-        return recno <= area_.Table().RecordCount() ? recno : 0;
+        return area_.Table().Holds(recno) ? recno : 0;
     }
     // A hidden record has no position: without a current pass one read answers, where a new
     // pass would read them all (a record just deleted is asked about once per delete).
     const bool passCurrent = listKey_ && *listKey_ == CurrentCountKey();
-    if (!passCurrent && (recno > area_.Table().RecordCount() || !area_.IsVisible(recno))) {
+    if (!passCurrent && (!area_.Table().Holds(recno) || !area_.IsVisible(recno))) {
         return 0;
     }
     const std::vector<uint32_t>& list = VisibleList();
@@ -483,7 +485,66 @@ uint32_t AreaView::Count() {
 
 // Writes
 
+bool AreaView::ListCurrentBefore(uint32_t recno, const char* before) {
+    if (!listKey_) {
+        return false;
+    }
+    CountKey key = CurrentCountKey();
+    if (before == nullptr) {
+        // The count shows the new record already; an index order has keyed it by now.
+        if (Order(0) != nullptr || key.records != recno || recno != listKey_->records + 1) {
+            return false;
+        }
+        key.records = listKey_->records;
+    }
+    return key == *listKey_;
+}
+
+void AreaView::FollowInList(uint32_t recno, bool appended, const char* after) {
+    CountKey key = *listKey_;
+    listKey_.reset();
+    uint32_t entry = recno;
+    bool now = true;
+    IndexOrder* order = Order(0);
+    if (order != nullptr) {
+        if (order->Version() != key.entries) {
+            return;
+        }
+        const std::string_view bytes(after, static_cast<std::size_t>(area_.RecordSize()));
+        const uint32_t position = order->PositionOf(recno, bytes);
+        if (position == 0) {
+            return;  // no entry under its key: the list cannot tell where it stood
+        }
+        entry = position - 1;
+        now = order->InScope(entry);
+    }
+    now = now && area_.IsVisibleRecord(recno, after);
+    std::vector<uint32_t>& sorted = order != nullptr ? visibleEntries_ : visible_;
+    const auto at = std::lower_bound(sorted.begin(), sorted.end(), entry);
+    const auto index = at - sorted.begin();
+    const bool was = at != sorted.end() && *at == entry;
+    if (was && !now) {
+        sorted.erase(at);
+        if (order != nullptr) {
+            visible_.erase(visible_.begin() + index);
+        }
+    } else if (!was && now) {
+        sorted.insert(at, entry);
+        if (order != nullptr) {
+            visible_.insert(visible_.begin() + index, recno);
+        }
+    }
+    key.writes = g_writes;
+    if (appended) {
+        key.records = recno;
+    }
+    listKey_ = key;
+    countKey_ = key;
+    count_ = static_cast<uint32_t>(visible_.size());
+}
+
 void AreaView::RecordWritten(uint32_t recno, const char* before, const char* after) {
+    const bool follow = ListCurrentBefore(recno, before);
     ++g_writes;
     if (deletedFor_) {
         const bool was = before != nullptr && before[0] == '*';
@@ -507,6 +568,11 @@ void AreaView::RecordWritten(uint32_t recno, const char* before, const char* aft
     }
     for (auto& o : orders_) {
         o->RecordWritten(recno, before, after);
+    }
+    if (follow) {
+        FollowInList(recno, before == nullptr, after);
+    } else {
+        listKey_.reset();
     }
 }
 

@@ -89,6 +89,11 @@ class AreaView final : public RecordWriteObserver {
     bool NothingHidden();
     // The visible records in order, made by one block pass and kept under the count's key.
     const std::vector<uint32_t>& VisibleList();
+    // Whether the list is current just before this open's write of recno is counted.
+    bool ListCurrentBefore(uint32_t recno, const char* before);
+    // Brings a current list past this open's write; drops it when the write moved the record
+    // among the order's entries.
+    void FollowInList(uint32_t recno, bool appended, const char* after);
     void NoteDeleted(uint32_t deleted, uint32_t records);
     int FindOpen(const std::string& path) const;
     int Add(std::unique_ptr<IndexOrder> order);
@@ -107,6 +112,8 @@ class AreaView final : public RecordWriteObserver {
     uint32_t count_ = 0;
     std::optional<CountKey> listKey_;
     std::vector<uint32_t> visible_;
+    // Under an index order: each listed record's entry position, ascending.
+    std::vector<uint32_t> visibleEntries_;
     // Deleted records among the first deletedFor_ records, when known.
     uint32_t deleted_ = 0;
     std::optional<uint32_t> deletedFor_;

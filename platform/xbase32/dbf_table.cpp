@@ -86,7 +86,39 @@ void DbfTable::LoadHeader() {
     count_ = RecordsHeld(header_, dbf_.Size());
 }
 
+namespace {
+
+std::atomic<uint64_t> g_calls{0};
+thread_local uint64_t t_call = 0;  // 0 outside a call
+thread_local int t_depth = 0;
+
+}  // namespace
+
+CallScope::CallScope() {
+    if (t_depth++ == 0) {
+        t_call = g_calls.fetch_add(1, std::memory_order_relaxed) + 1;
+    }
+}
+
+CallScope::~CallScope() {
+    if (--t_depth == 0) {
+        t_call = 0;
+    }
+}
+
 uint32_t DbfTable::RecordCount() {
+    if (mode_ != OpenMode::kExclusive && (t_call == 0 || countCall_ != t_call)) {
+        ReadCount();
+    }
+    return count_;
+}
+
+bool DbfTable::Holds(int64_t recno) {
+    return recno >= 1 && (recno <= count_ || recno <= RecordCount());
+}
+
+uint32_t DbfTable::ReadCount() {
+    countCall_ = t_call;
     if (mode_ != OpenMode::kExclusive) {
         unsigned char b[4];
         dbf_.ReadExact(4, b, sizeof b);
@@ -164,7 +196,7 @@ uint32_t DbfTable::Append(const char* buffer, int lockTimeout) {
     }
     uint32_t locked = 0;
     try {
-        const uint32_t recno = RecordCount() + 1;
+        const uint32_t recno = ReadCount() + 1;
         // The record is locked before the count shows it, so that another open never takes
         // the blank record for a finished one. Nobody else can know it yet: this cannot wait.
         if (shared && !LockRecord(recno, 0)) {

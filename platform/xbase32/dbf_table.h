@@ -14,6 +14,17 @@ namespace xb {
 
 enum class OpenMode { kShared = 0, kReadOnly = 1, kExclusive = 2 };
 
+// One call of the engine's interface. Inside it a shared open reads the header's count once:
+// another process's append during the call is concurrent with it either way. Appends read the
+// count under their lock regardless. Scopes nest; the outermost one counts.
+class CallScope {
+  public:
+    CallScope();
+    ~CallScope();
+    CallScope(const CallScope&) = delete;
+    CallScope& operator=(const CallScope&) = delete;
+};
+
 // One open of a DBF file with its memo file: header, raw records and the locks that let
 // other opens (in this or another process) share it.
 class DbfTable {
@@ -40,6 +51,9 @@ class DbfTable {
     // Records held; in shared use re-read from the header, since others append.
     uint32_t RecordCount();
     uint32_t CachedRecordCount() const { return count_; }
+    // Whether the record exists. The count only grows while a table is open, so a record under
+    // the count last seen needs no look at the header.
+    bool Holds(int64_t recno);
 
     void ReadRecord(uint32_t recno, char* buffer) const { ReadRecords(recno, 1, buffer); }
     void ReadRecords(uint32_t first, uint32_t n, char* buffer) const;
@@ -84,6 +98,7 @@ class DbfTable {
   private:
     DbfTable() = default;
     void LoadHeader();
+    uint32_t ReadCount();  // from the header, whatever the call has seen
     void WriteCount(uint32_t count);
     void StampOnce();
 
@@ -92,6 +107,7 @@ class DbfTable {
     OpenMode mode_ = OpenMode::kShared;
     DbfHeader header_;
     uint32_t count_ = 0;
+    uint64_t countCall_ = 0;  // the call in which count_ was read, 0 none
     bool stamped_ = false;
     bool written_ = false;
     std::set<uint32_t> recordLocks_;

@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/xbase32/dbf_table.h"
 #include "platform/xbase32/engine.h"
 #include "platform/xbase32/error.h"
 #include "platform/xbase32/field_value.h"
@@ -24,6 +25,7 @@ int32_t g_notifyCode = 0;
 
 template <typename R, typename F>
 R Guard(R failure, F&& body) {
+    const xb::CallScope call;
     g_lastError.clear();
     try {
         return body();

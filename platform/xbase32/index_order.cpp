@@ -630,6 +630,19 @@ void IndexOrder::ForEachInScope(const std::function<void(uint32_t)>& visit) {
     }
 }
 
+void IndexOrder::ForEachEntryInScope(
+    const std::function<void(std::size_t position, uint32_t recno)>& visit) {
+    const KeyRange r = Range();
+    for (std::size_t p = r.first; p < r.last; ++p) {
+        visit(p, index_.At(p).recno);
+    }
+}
+
+bool IndexOrder::InScope(std::size_t position) {
+    const KeyRange r = Range();
+    return position >= r.first && position < r.last;
+}
+
 uint32_t IndexOrder::RecNoAt(std::size_t position) {
     CatchUp();
     return position < index_.Size() ? index_.RecnoAt(position) : 0;

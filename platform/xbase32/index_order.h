@@ -76,6 +76,10 @@ class IndexOrder final : public RecordOrder {
 
     // Visits the record numbers inside the scope in index order.
     void ForEachInScope(const std::function<void(uint32_t)>& visit);
+    // The same with each entry's 0-based position among all entries.
+    void ForEachEntryInScope(
+        const std::function<void(std::size_t position, uint32_t recno)>& visit);
+    bool InScope(std::size_t position);
     // The record of the entry at a 0-based position among all entries; 0 past the end.
     uint32_t RecNoAt(std::size_t position);
     // 0-based position of the record's entry found among the entries alone (no record is read);

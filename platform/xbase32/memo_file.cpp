@@ -75,17 +75,24 @@ MemoFile MemoFile::Open(const std::string& path, bool writable) {
     return m;
 }
 
+bool MemoFile::Reaches(uint64_t end) const {
+    if (end <= seenSize_) {
+        return true;
+    }
+    seenSize_ = file_.Size();
+    return end <= seenSize_;
+}
+
 uint64_t MemoFile::CheckedStart(uint32_t block, uint32_t* length) const {
     const uint64_t start = static_cast<uint64_t>(block) * static_cast<uint64_t>(blockSize_);
-    const uint64_t size = file_.Size();
-    if (start < kHeaderSize || start + 8 > size) {
+    if (start < kHeaderSize || !Reaches(start + 8)) {
         throw Error("damaged memo file " + Path() + ": block " + std::to_string(block) +
                     " lies outside the file");
     }
     unsigned char h[8];
     file_.ReadExact(start, h, sizeof h);
     *length = Be32(h + 4);
-    if (*length > size - start - 8) {
+    if (!Reaches(start + 8 + *length)) {
         throw Error("damaged memo file " + Path() + ": memo at block " + std::to_string(block) +
                     " runs past the end");
     }
@@ -106,9 +113,39 @@ std::string MemoFile::Read(uint32_t block) const {
         return {};
     }
     uint32_t length = 0;
-    uint64_t at = CheckedStart(block, &length);
+    if (std::optional<std::string> data = ReadShort(block, &length)) {
+        return std::move(*data);
+    }
     std::string data(length, '\0');
-    file_.ReadExact(at, data.data(), length);
+    file_.ReadExact(static_cast<uint64_t>(block) * static_cast<uint64_t>(blockSize_) + 8,
+                    data.data(), length);
+    return data;
+}
+
+std::optional<std::string> MemoFile::ReadShort(uint32_t block, uint32_t* length) const {
+    *length = 0;
+    if (block == 0) {
+        return std::string();
+    }
+    const uint64_t start = static_cast<uint64_t>(block) * static_cast<uint64_t>(blockSize_);
+    if (start < kHeaderSize || !Reaches(start + 8)) {
+        throw Error("damaged memo file " + Path() + ": block " + std::to_string(block) +
+                    " lies outside the file");
+    }
+    // One read takes the block's header and, for a short memo, its data too.
+    constexpr uint64_t kFirstRead = 512;
+    std::string data(static_cast<std::size_t>(std::min(kFirstRead, seenSize_ - start)), '\0');
+    file_.ReadExact(start, data.data(), data.size());
+    *length = Be32(reinterpret_cast<const unsigned char*>(data.data()) + 4);
+    if (!Reaches(start + 8 + *length)) {
+        throw Error("damaged memo file " + Path() + ": memo at block " + std::to_string(block) +
+                    " runs past the end");
+    }
+    if (*length > data.size() - 8) {
+        return std::nullopt;
+    }
+    data.erase(0, 8);
+    data.resize(*length);
     return data;
 }
 
@@ -134,6 +171,7 @@ uint32_t MemoFile::Write(std::string_view data) {
     char nh[4];
     PutBe32(nh, static_cast<uint32_t>(next + blocks));
     file_.WriteAt(0, nh, sizeof nh);
+    seenSize_ = std::max<uint64_t>(seenSize_, (next + blocks) * bs);
     return static_cast<uint32_t>(next);
 }
 
@@ -141,6 +179,7 @@ void MemoFile::Reset(int blockSize) {
     blockSize_ = ValidBlockSize(blockSize);
     std::string h = EncodeHeader(FirstDataBlock(blockSize_), blockSize_);
     file_.Truncate(0);
+    seenSize_ = 0;
     file_.WriteAt(0, h.data(), h.size());
 }
 

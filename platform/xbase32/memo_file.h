@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,8 @@ class MemoFile {
     // end, throws before anything is allocated.
     std::string Read(uint32_t block) const;
     uint32_t Length(uint32_t block) const;
+    // Length and, when it came with the same read, the whole memo.
+    std::optional<std::string> ReadShort(uint32_t block, uint32_t* length) const;
 
     // Appends data in new blocks; returns the first one. Another writer of the file must
     // be kept out by the caller (the table's memo lock), since the next free block is
@@ -43,10 +46,14 @@ class MemoFile {
     bool Holds(std::string_view bytes) const;
 
   private:
+    // Whether the file reaches end; asks the file only when the size last seen is too small
+    // (while it is open, the file only grows).
+    bool Reaches(uint64_t end) const;
     uint64_t CheckedStart(uint32_t block, uint32_t* length) const;
 
     File file_;
     int blockSize_ = kDefaultBlockSize;
+    mutable uint64_t seenSize_ = 0;
 };
 
 }  // namespace xb

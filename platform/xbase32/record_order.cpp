@@ -5,7 +5,7 @@
 namespace xb {
 
 uint32_t NaturalOrder::First() {
-    return table_.RecordCount() > 0 ? 1 : 0;
+    return table_.Holds(1) ? 1 : 0;
 }
 
 uint32_t NaturalOrder::Last() {
@@ -13,7 +13,7 @@ uint32_t NaturalOrder::Last() {
 }
 
 uint32_t NaturalOrder::Next(uint32_t recno) {
-    return recno < table_.RecordCount() ? recno + 1 : 0;
+    return table_.Holds(static_cast<int64_t>(recno) + 1) ? recno + 1 : 0;
 }
 
 uint32_t NaturalOrder::Prior(uint32_t recno) {

@@ -87,6 +87,7 @@ uint32_t WorkArea::LastVisible() {
 }
 
 void WorkArea::StandOn(uint32_t recno) {
+    ++standing_;
     scratchRecno_ = 0;
     table_->ReadRecord(recno, buffer_.data());
     recno_ = recno;
@@ -94,6 +95,7 @@ void WorkArea::StandOn(uint32_t recno) {
 }
 
 void WorkArea::StandOnFound(uint32_t recno) {
+    ++standing_;
     if (recno != 0 && recno == scratchRecno_) {
         buffer_ = scratch_;
         scratchRecno_ = 0;
@@ -109,6 +111,7 @@ void WorkArea::StandAtEnd() {
 }
 
 void WorkArea::StandAtEnd(uint32_t count) {
+    ++standing_;
     std::fill(buffer_.begin(), buffer_.end(), ' ');
     recno_ = count + 1;
     eof_ = true;
@@ -137,11 +140,11 @@ void WorkArea::GoBottom() {
 }
 
 void WorkArea::Go(int64_t recno) {
-    const uint32_t count = table_->RecordCount();
-    if (recno >= 1 && recno <= count) {
+    if (table_->Holds(recno)) {
         StandOn(static_cast<uint32_t>(recno));
         bof_ = false;
     } else {
+        const uint32_t count = table_->RecordCount();
         StandAtEnd(count);
         bof_ = count == 0;
     }
@@ -232,9 +235,16 @@ void WorkArea::WriteRecord(uint32_t recno, const char* record) {
     try {
         if (!observers_.empty()) {
             scratchRecno_ = 0;
-            table_->ReadRecord(recno, scratch_.data());
+            if (knownRecno_ == recno) {
+                scratch_ = known_;
+            } else {
+                table_->ReadRecord(recno, scratch_.data());
+            }
         }
+        knownRecno_ = 0;
+        ++standing_;
         table_->WriteRecord(recno, record);
+        Know(recno, record);
         for (auto* o : observers_) {
             o->RecordWritten(recno, scratch_.data(), record);
         }
@@ -242,10 +252,24 @@ void WorkArea::WriteRecord(uint32_t recno, const char* record) {
         if (!held) {
             table_->UnlockRecord(recno);
         }
+        ForgetIfUnlocked(recno);
         throw;
     }
     if (!held) {
         table_->UnlockRecord(recno);
+    }
+    ForgetIfUnlocked(recno);
+}
+
+void WorkArea::Know(uint32_t recno, const char* record) {
+    known_.assign(record, record + buffer_.size());
+    knownRecno_ = recno;
+}
+
+void WorkArea::ForgetIfUnlocked(uint32_t recno) {
+    if (knownRecno_ != 0 && (recno == 0 || recno == knownRecno_) &&
+        !table_->HoldsRecordLock(knownRecno_)) {
+        knownRecno_ = 0;
     }
 }
 
@@ -259,6 +283,8 @@ int WorkArea::Append() {
         return 1;
     }
     std::copy(blank.begin(), blank.end(), buffer_.begin());
+    Know(recno, blank.data());
+    ++standing_;
     recno_ = recno;
     eof_ = false;
     bof_ = false;
@@ -287,7 +313,7 @@ void WorkArea::PutRecord(const char* record) {
 }
 
 bool WorkArea::Lock(int64_t recno) {
-    if (recno < 1 || recno > table_->RecordCount()) {
+    if (!table_->Holds(recno)) {
         return false;
     }
     const auto r = static_cast<uint32_t>(recno);
@@ -306,18 +332,25 @@ void WorkArea::Unlock(uint32_t recno) {
     } else {
         table_->UnlockRecord(recno);
     }
+    ForgetIfUnlocked(recno);
 }
 
 void WorkArea::Delete() {
     RequireCurrent();
     std::vector<char> record(buffer_.size());
-    table_->ReadRecord(recno_, record.data());
+    if (knownRecno_ == recno_) {
+        record = known_;
+    } else {
+        table_->ReadRecord(recno_, record.data());
+    }
     record[0] = '*';
     WriteRecord(recno_, record.data());
     buffer_[0] = '*';
 }
 
 void WorkArea::Zap() {
+    knownRecno_ = 0;
+    ++standing_;
     table_->Zap(settings_.memoBlockSize);
     for (auto* o : observers_) {
         o->TableRebuilt();
@@ -326,6 +359,8 @@ void WorkArea::Zap() {
 }
 
 void WorkArea::Pack() {
+    knownRecno_ = 0;
+    ++standing_;
     PackTable(*table_, settings_.memoBlockSize);
     for (auto* o : observers_) {
         o->TableRebuilt();
@@ -362,9 +397,19 @@ void WorkArea::SetFieldBytes(const FieldDesc& f, std::string_view bytes) {
     std::memset(buffer_.data() + f.offset + n, ' ', w - n);
 }
 
+const WorkArea::MemoSeen* WorkArea::SeenMemo(const FieldDesc& f, uint32_t block) const {
+    const MemoSeen& m = memoSeen_;
+    return m.standing == standing_ && m.offset == f.offset && m.block == block ? &m : nullptr;
+}
+
 std::string WorkArea::ReadMemo(const FieldDesc& f) const {
     const uint32_t block = ParseMemoPointer(FieldBytes(f));
-    return table_->Memo()->Read(block);
+    if (const MemoSeen* m = SeenMemo(f, block); m != nullptr && m->data) {
+        return *m->data;
+    }
+    std::string data = table_->Memo()->Read(block);
+    memoSeen_ = MemoSeen{standing_, f.offset, block, static_cast<uint32_t>(data.size()), data};
+    return data;
 }
 
 uint32_t WorkArea::WriteMemo(std::string_view data) {
@@ -531,7 +576,14 @@ std::string WorkArea::GetMemo(std::string_view field) {
 
 uint32_t WorkArea::BlobLength(std::string_view field) {
     const FieldDesc& f = RequireMemoField(field);
-    return table_->Memo()->Length(ParseMemoPointer(FieldBytes(f)));
+    const uint32_t block = ParseMemoPointer(FieldBytes(f));
+    if (const MemoSeen* m = SeenMemo(f, block)) {
+        return m->length;
+    }
+    uint32_t length = 0;
+    std::optional<std::string> data = table_->Memo()->ReadShort(block, &length);
+    memoSeen_ = MemoSeen{standing_, f.offset, block, length, std::move(data)};
+    return length;
 }
 
 void WorkArea::PutBlob(std::string_view field, const void* data, uint32_t length) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -104,6 +105,24 @@ class WorkArea {
     std::vector<char> buffer_;
     std::vector<char> scratch_;
     uint32_t scratchRecno_ = 0;  // the record IsVisible left in scratch_, 0 when none
+    // A record as this open last wrote it, while nobody else can have written it since (its
+    // lock held all along, or the table exclusive): a write then needs no read of it first.
+    // The memo last read, while the cursor stands where it was read: a record's memo is
+    // asked for by length, by bytes and as text in turn.
+    struct MemoSeen {
+        uint64_t standing = 0;
+        int offset = -1;
+        uint32_t block = 0;
+        uint32_t length = 0;
+        std::optional<std::string> data;
+    };
+    mutable MemoSeen memoSeen_;
+    uint64_t standing_ = 0;  // counts every arrival on a record and every write
+    const MemoSeen* SeenMemo(const FieldDesc& f, uint32_t block) const;
+    uint32_t knownRecno_ = 0;
+    std::vector<char> known_;
+    void Know(uint32_t recno, const char* record);
+    void ForgetIfUnlocked(uint32_t recno);
     uint32_t recno_ = 1;
     bool bof_ = false;
     bool eof_ = false;

@@ -1,6 +1,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/xbase32/engine.h"
 #include "platform/xbase32/tests/engine_fixture.h"
 #include "platform/xbase32/tests/reference_dbf.h"
 
@@ -77,6 +78,56 @@ TEST_F(SharedRecordTest, MemosAreReadFromThePointerAtAnyPosition) {
     EXPECT_STREQ(sx_GetString("NOTE"), "memo two");
     sx_Skip(1);
     EXPECT_EQ(sx_GetBlobLength("NOTE"), 0) << "the phantom record has no memo";
+}
+
+TEST_F(SharedRecordTest, AMemoReadOnceIsReadAgainAfterAMoveOrAWrite) {
+    sx_Go(1);
+    EXPECT_EQ(sx_GetBlobLength("NOTE"), 8);
+    EXPECT_STREQ(sx_GetString("NOTE"), "old memo");
+    // Another open gives the record a new memo; this buffer still points at the old one.
+    sx_Select(reader_);
+    sx_Go(1);
+    ASSERT_TRUE(sx_Replace("NOTE", SX_R_MEMO, "the reader's memo"));
+    sx_Select(writer_);
+    EXPECT_STREQ(sx_GetString("NOTE"), "old memo");
+    sx_Go(1);
+    EXPECT_EQ(sx_GetBlobLength("NOTE"), 17);
+    EXPECT_STREQ(sx_GetString("NOTE"), "the reader's memo");
+    ASSERT_TRUE(sx_Replace("NOTE", SX_R_MEMO, "own"));
+    EXPECT_EQ(sx_GetBlobLength("NOTE"), 3);
+    EXPECT_STREQ(sx_GetString("NOTE"), "own");
+    ASSERT_TRUE(sx_PutBlob("NOTE", "xy", 2));
+    EXPECT_EQ(sx_GetBlobLength("NOTE"), 2);
+    EXPECT_STREQ(sx_GetString("NOTE"), "xy");
+    // A memo longer than one read comes whole.
+    const std::string longMemo(3000, 'm');
+    ASSERT_TRUE(sx_Replace("NOTE", SX_R_MEMO, longMemo.c_str()));
+    EXPECT_EQ(sx_GetBlobLength("NOTE"), 3000);
+    EXPECT_EQ(sx_GetString("NOTE"), longMemo);
+}
+
+TEST_F(SharedRecordTest, ARecordHeldSinceItsOwnWriteIsWrittenWithoutARead) {
+    const auto reads = [] { return sx_SysProp(xb::kPropRecordsRead, 0); };
+    AppendTexts({"third"});
+    const intptr_t before = reads();
+    ASSERT_TRUE(sx_Replace("NAME", SX_R_CHAR, "held"));
+    ASSERT_TRUE(sx_Delete());
+    EXPECT_EQ(reads(), before) << "nobody else could write it meanwhile";
+    // Once let go, another open may write it: the next write reads it first.
+    sx_Unlock(0);
+    const int recno = sx_RecNo();
+    sx_Select(reader_);
+    sx_Go(recno);
+    ASSERT_TRUE(sx_Replace("NAME", SX_R_CHAR, "theirs"));
+    sx_Select(writer_);
+    const intptr_t letGo = reads();
+    ASSERT_TRUE(sx_Replace("NAME", SX_R_CHAR, "mine"));
+    EXPECT_EQ(reads(), letGo + 1);
+    sx_Select(reader_);
+    sx_Go(recno);
+    EXPECT_STREQ(sx_GetString("NAME"), "mine  ");
+    EXPECT_TRUE(sx_Deleted());
+    sx_Select(writer_);
 }
 
 TEST_F(SharedRecordTest, DeleteNeedsNoLockAndKeepsTheBuffersOtherBytes) {

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/xbase32/engine.h"
+#include "platform/xbase32/tests/child_process.h"
 #include "platform/xbase32/tests/engine_fixture.h"
 
 namespace xbtest {
@@ -137,6 +138,137 @@ TEST_F(RowPositionTest, AHiddenRecordIsAnsweredWithoutAPass) {
     EXPECT_EQ(sx_PositionOfRecNo(2), 0);
     EXPECT_LE(ReadsSoFar() - before, 1);
     ExpectPositionsFollowTheWalk("after the deletes, filtered");
+}
+
+// The pass follows this process's own deletes, recalls, edits and appends in every open, and
+// still sees what another process appends and edits.
+TEST_F(RowPositionTest, PassFollowsWritesOfEveryOpen) {
+    const std::string path = Create("rows.DBF", "NAME:C:8,PLAATS:C:8");
+    const std::string index = Path("rows.idx");
+    struct View {
+        const char* name;
+        std::function<void()> set;
+    };
+    const View views[] = {
+        {"natural", [] {}},
+        {"name index", [&] { ASSERT_NE(sx_Index(index.c_str(), "NAME", 0, 0, nullptr), 0); }},
+        {"descending, filtered",
+         [&] {
+             ASSERT_NE(sx_Index(index.c_str(), "NAME", 0, 1, nullptr), 0);
+             ASSERT_TRUE(sx_Query("PLAATS = \"Ede\""));
+         }},
+        {"scope",
+         [&] {
+             ASSERT_NE(sx_Index(index.c_str(), "NAME", 0, 0, nullptr), 0);
+             sx_SetScope("k2", "k6");
+         }},
+    };
+    // Sets the deletion flag of a record through the given area.
+    const auto flag = [](int area, int recno, char mark) {
+        sx_Select(area);
+        sx_Go(recno);
+        std::vector<char> record(static_cast<size_t>(sx_RecSize()));
+        sx_GetRecord(record.data());
+        record[0] = mark;
+        ASSERT_TRUE(sx_PutRecord(record.data())) << sx_LastErrorText();
+    };
+    for (const View& view : views) {
+        SCOPED_TRACE(view.name);
+        sx_CloseAll();
+        std::filesystem::remove(index);
+        xb::DbfTable::Create(path, xb::ParseFieldSpecs({"NAME:C:8,PLAATS:C:8"}), 64);
+        const int a = Open(path, SX_SHARED, "A");
+        for (int i = 1; i <= 120; ++i) {
+            AppendTexts({"k" + std::to_string((i * 7) % 97), i % 2 ? "Ede" : "Zwolle"});
+        }
+        sx_Unlock(0);
+        sx_SetDeleted(1);
+        const int b = Open(path, SX_SHARED, "B");
+        sx_Select(a);
+        view.set();
+        ExpectPositionsFollowTheWalk("start");
+
+        struct Step {
+            const char* name;
+            bool own;  // a write of area A, which the pass follows without a read
+            std::function<void()> write;
+        };
+        const Step steps[] = {
+            {"first delete, which makes the pass", false, [&] { flag(a, 7, '*'); }},
+            {"delete another", true, [&] { flag(a, 40, '*'); }},
+            {"recall", true, [&] { flag(a, 7, ' '); }},
+            {"edit outside the key", true,
+             [&] {
+                 sx_Select(a);
+                 sx_Go(9);
+                 ASSERT_TRUE(sx_Replace("PLAATS", SX_R_CHAR, "Zwolle"));
+             }},
+            {"edit of the key", false,
+             [&] {
+                 sx_Select(a);
+                 sx_Go(11);
+                 ASSERT_TRUE(sx_Replace("NAME", SX_R_CHAR, "k3z"));
+             }},
+            {"append", false,
+             [&] {
+                 sx_Select(a);
+                 AppendTexts({"k4a", "Ede"});
+                 sx_Unlock(0);
+             }},
+            {"delete in the other open", false, [&] { flag(b, 12, '*'); }},
+            {"append in the other open", false,
+             [&] {
+                 sx_Select(b);
+                 AppendTexts({"k5b", "Ede"});
+                 sx_Unlock(0);
+             }},
+            {"recall in the other open", false, [&] { flag(b, 40, ' '); }},
+            {"append by another process", false,
+             [&] {
+                 const pid_t child = Spawn([&] {
+                     sx_CloseAll();
+                     if (sx_Use(path.c_str(), nullptr, SX_SHARED, SX_FOX) == 0 ||
+                         sx_AppendEx() != 0 || !sx_Replace("NAME", SX_R_CHAR, "k2c") ||
+                         !sx_Replace("PLAATS", SX_R_CHAR, "Ede")) {
+                         return 2;
+                     }
+                     sx_CloseAll();
+                     return 0;
+                 });
+                 ASSERT_EQ(ExitStatus(child), 0);
+             }},
+            {"delete after them", true, [&] { flag(a, 3, '*'); }},
+        };
+        for (const Step& step : steps) {
+            SCOPED_TRACE(step.name);
+            step.write();
+            sx_Select(a);
+            if (step.own) {
+                const intptr_t before = ReadsSoFar();
+                const int count = sx_Count();
+                const int last = sx_RecNoAtPosition(count);
+                EXPECT_EQ(sx_PositionOfRecNo(last), count);
+                EXPECT_EQ(ReadsSoFar(), before) << "the pass was made again";
+            }
+            ExpectPositionsFollowTheWalk("after the write");
+        }
+        // A fresh open makes its pass from the file alone and agrees.
+        const int count = sx_Count();
+        std::vector<int> positions;
+        for (int p = 1; p <= count; ++p) {
+            positions.push_back(sx_RecNoAtPosition(p));
+        }
+        sx_Select(b);
+        sx_Close();
+        sx_Select(a);
+        sx_Close();
+        Open(path, SX_SHARED, "C");
+        view.set();
+        ASSERT_EQ(sx_Count(), count);
+        for (int p = 1; p <= count; ++p) {
+            ASSERT_EQ(sx_RecNoAtPosition(p), positions[static_cast<size_t>(p - 1)]) << p;
+        }
+    }
 }
 
 }  // namespace
