@@ -781,5 +781,83 @@ TEST_F(IndexTest, ReindexLeavesOnlyCurrentOrdersAsTheyAre) {
     }
 }
 
+// Index builds in a row see whatever was written between them, here or elsewhere, and each
+// equals the build a fresh open of the table makes.
+TEST_F(IndexTest, IndexBuildsInARowSeeEveryWriteBetweenThem) {
+    struct Case {
+        const char* name;
+        int mode;
+        std::function<void(const std::string& table)> between;
+    };
+    const auto writeHere = [](const std::string&) {
+        sx_Go(3);
+        ASSERT_TRUE(sx_Replace("NAAM", SX_R_CHAR, "aaa"));
+        ASSERT_TRUE(sx_Commit());
+    };
+    const std::vector<Case> cases = {
+        {"nothing, exclusive", SX_EXCLUSIVE, [](const std::string&) {}},
+        {"a write by this open, exclusive", SX_EXCLUSIVE, writeHere},
+        {"an append by this open, exclusive", SX_EXCLUSIVE,
+         [](const std::string&) {
+             ASSERT_EQ(sx_AppendEx(), 0);
+             ASSERT_TRUE(sx_Replace("NAAM", SX_R_CHAR, "aab"));
+             ASSERT_TRUE(sx_Commit());
+         }},
+        {"nothing, shared", SX_SHARED, [](const std::string&) {}},
+        {"a write by this open, shared", SX_SHARED, writeHere},
+        {"a write by another open in this process", SX_SHARED,
+         [](const std::string& table) {
+             const int here = sx_Select(0);
+             ASSERT_NE(sx_Use(table.c_str(), "tweede", SX_SHARED, SX_FOX), 0);
+             sx_Go(2);
+             ASSERT_TRUE(sx_Replace("NAAM", SX_R_CHAR, "aaa"));
+             sx_Unlock(0);
+             sx_Close();
+             sx_Select(here);
+         }},
+        {"a write by another process", SX_SHARED,
+         [](const std::string& table) {
+             const std::string path = table;
+             const pid_t child = Spawn([path] {
+                 if (sx_Use(path.c_str(), "other", SX_SHARED, SX_FOX) == 0) {
+                     return 4;
+                 }
+                 sx_Go(4);
+                 if (!sx_Replace("NAAM", SX_R_CHAR, "aac") || !sx_Commit()) {
+                     return 5;
+                 }
+                 sx_Unlock(0);
+                 return 0;
+             });
+             ASSERT_EQ(ExitStatus(child), 0);
+         }},
+    };
+    const char* const second = "UPPER(naam) + DTOS(datum)";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        sx_CloseAll();
+        OpenBook(c.mode);
+        AddMixedBook([&](const std::string& n, double b, const std::string& d) { Add(n, b, d); });
+        sx_Unlock(0);
+        sx_Commit();
+        MakeIndex("first.idx", "naam");
+        c.between(path_);
+        if (HasFatalFailure()) {
+            return;
+        }
+        MakeIndex("second.idx", second);
+        MakeIndex("third.idx", "naam");
+        EXPECT_EQ(Walk(),
+                  SortedBy([](int) { return std::string(sx_GetString("NAAM")); }, false, false));
+        // The same builds from a fresh open of the table as it now lies.
+        sx_CloseAll();
+        Open(path_, c.mode);
+        MakeIndex("fresh2.idx", second);
+        MakeIndex("fresh3.idx", "naam");
+        EXPECT_EQ(FileBytes(Path("second.idx")), FileBytes(Path("fresh2.idx")));
+        EXPECT_EQ(FileBytes(Path("third.idx")), FileBytes(Path("fresh3.idx")));
+    }
+}
+
 }  // namespace
 }  // namespace xbtest
