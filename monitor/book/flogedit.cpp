@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "monitor/book/navigator_hints.h"
 #include "monitor/book/telefoon_log.h"
 #include "platform/ui/db_ctrl_grid.h"
 #include "platform/ui/db_edit.h"
@@ -38,23 +39,6 @@ constexpr std::array<Labelled, Tflogedit::kEditCount> kEdits = {{
     {"Soort", "SOORT"},
     {"Zoekstatus", "ZOEKSTATUS"},
     {"Capistatus", "CAPISTATUS"},
-}};
-
-struct Hint {
-    ui::TNavigateBtn button;
-    const char* text;
-};
-constexpr std::array<Hint, ui::kNavigateButtonCount> kHints = {{
-    {ui::nbFirst, "Eerste (Ctrl+Home)"},
-    {ui::nbPrior, "Vorige (Cursor-Omhoog)"},
-    {ui::nbNext, "Volgende (Cursor-Omlaag)"},
-    {ui::nbLast, "Laatste (Ctrl+End)"},
-    {ui::nbInsert, "Invoegen (Ctrl+Insert)"},
-    {ui::nbDelete, "Wissen (Ctrl+Del)"},
-    {ui::nbEdit, "Bewerken"},
-    {ui::nbPost, "Opslaan"},
-    {ui::nbCancel, "Annuleren (Esc)"},
-    {ui::nbRefresh, "Opfrissen"},
 }};
 
 }  // namespace
@@ -106,9 +90,7 @@ Tflogedit::Tflogedit(TelefoonLog& log, QWidget* parent) : ui::Form(parent), log_
     auto* bottom = new QHBoxLayout;
     DBNavigator1 = new ui::TDBNavigator(this);
     DBNavigator1->SetDataSource(source);
-    for (const Hint& hint : kHints) {
-        DBNavigator1->SetHint(hint.button, hint.text);
-    }
+    SetBookNavigatorHints(*DBNavigator1);
     ui::SetControlHelpContext(DBNavigator1, kHelpContext);
     bottom->addWidget(DBNavigator1);
     bottom->addStretch(1);

@@ -12,6 +12,7 @@
 #include <utility>
 
 #include "monitor/book/grid_layout.h"
+#include "monitor/book/navigator_hints.h"
 #include "platform/rtl/ini_file.h"
 #include "platform/ui/db_grid.h"
 #include "platform/ui/db_navigator.h"
@@ -48,23 +49,6 @@ constexpr std::array<GridColumn, 17> kColumns = {{
     {"FONTKLEUR", 95},
     {"ZOEKSTATUS", 114},
     {"MEMO", 59},
-}};
-
-struct NavigatorHint {
-    ui::TNavigateBtn button;
-    const char* hint;
-};
-constexpr std::array<NavigatorHint, ui::kNavigateButtonCount> kNavigatorHints = {{
-    {ui::nbFirst, "Eerste (Ctrl+Home)"},
-    {ui::nbPrior, "Vorige (Cursor-Omhoog)"},
-    {ui::nbNext, "Volgende (Cursor-Omlaag)"},
-    {ui::nbLast, "Laatste (Ctrl+End)"},
-    {ui::nbInsert, "Invoegen (Ctrl+Insert)"},
-    {ui::nbDelete, "Wissen (Ctrl+Del)"},
-    {ui::nbEdit, "Bewerken"},
-    {ui::nbPost, "Opslaan"},
-    {ui::nbCancel, "Annuleren (Esc)"},
-    {ui::nbRefresh, "Opfrissen"},
 }};
 
 }  // namespace
@@ -214,9 +198,7 @@ QWidget* TFTelefoonklapper::BuildBottomPanel() {
     row->addWidget(BuildDialButton(*panel));
     navigator_ = new ui::TDBNavigator(panel);
     navigator_->SetVisibleButtons(ui::kAllNavigateButtons & ~ui::NavigateButton(ui::nbEdit));
-    for (const NavigatorHint& h : kNavigatorHints) {
-        navigator_->SetHint(h.button, h.hint);
-    }
+    SetBookNavigatorHints(*navigator_);
     navigator_->SetDataSource(&core_->DataSource2());
     row->addWidget(navigator_);
 

@@ -7,6 +7,7 @@
 #include "monitor/book/flogedit.h"
 #include "monitor/book/grid_layout.h"
 #include "monitor/book/log_foongrep.h"
+#include "monitor/book/navigator_hints.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/ini_layout_store.h"
 
@@ -134,12 +135,7 @@ void TfTelefoonLog::BuildPanel() {
         ui::NavigateButton(ui::nbFirst) | ui::NavigateButton(ui::nbPrior) |
         ui::NavigateButton(ui::nbNext) | ui::NavigateButton(ui::nbLast) |
         ui::NavigateButton(ui::nbDelete) | ui::NavigateButton(ui::nbRefresh));
-    DBNavigator1->SetHint(ui::nbFirst, "Eerste (Ctrl+Home)");
-    DBNavigator1->SetHint(ui::nbPrior, "Vorige (Cursor-Omhoog)");
-    DBNavigator1->SetHint(ui::nbNext, "Volgende (Cursor-Omlaag)");
-    DBNavigator1->SetHint(ui::nbLast, "Laatste (Ctrl+End)");
-    DBNavigator1->SetHint(ui::nbDelete, "Wissen (Ctrl+Del)");
-    DBNavigator1->SetHint(ui::nbRefresh, "Opfrissen");
+    SetBookNavigatorHints(*DBNavigator1);
     DBNavigator1->SetDataSource(&core_->DataSource1());
     row->addWidget(DBNavigator1);
 

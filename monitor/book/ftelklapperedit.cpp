@@ -11,6 +11,7 @@
 #include "monitor/book/fafwijzen.h"
 #include "monitor/book/fgeluidklapper.h"
 #include "monitor/book/klapper_core.h"
+#include "monitor/book/navigator_hints.h"
 #include "monitor/fcommandline.h"
 #include "monitor/settings.h"
 #include "platform/os/sound_player.h"
@@ -41,23 +42,6 @@ constexpr std::array<AddressField, 9> kAddress = {{
     {"Plaats:", "PLAATS"},
     {"Omschrijving:", "OMSCHR"},
     {"Extra:", "EXTRA"},
-}};
-
-struct Hint {
-    ui::TNavigateBtn button;
-    const char* text;
-};
-constexpr std::array<Hint, ui::kNavigateButtonCount> kHints = {{
-    {ui::nbFirst, "Eerste (Ctrl+Home)"},
-    {ui::nbPrior, "Vorige (Cursor-Omhoog)"},
-    {ui::nbNext, "Volgende (Cursor-Omlaag)"},
-    {ui::nbLast, "Laatste (Ctrl+End)"},
-    {ui::nbInsert, "Invoegen (Ctrl+Insert)"},
-    {ui::nbDelete, "Wissen (Ctrl+Del)"},
-    {ui::nbEdit, "Bewerken"},
-    {ui::nbPost, "Opslaan"},
-    {ui::nbCancel, "Annuleren (Esc)"},
-    {ui::nbRefresh, "Opfrissen"},
 }};
 
 ui::TDBText* DataText(QWidget* parent, db::TDataSource* source, const char* field) {
@@ -147,9 +131,7 @@ TFtelklapperedit::TFtelklapperedit(KlapperCore& core, std::unique_ptr<EntryEditP
     auto* bottom = new QHBoxLayout;
     DBNavigator1 = new ui::TDBNavigator(this);
     DBNavigator1->SetDataSource(source);
-    for (const Hint& hint : kHints) {
-        DBNavigator1->SetHint(hint.button, hint.text);
-    }
+    SetBookNavigatorHints(*DBNavigator1);
     bottom->addWidget(DBNavigator1);
     bottom->addStretch(1);
     BitBtn1 = new QPushButton("&Sluiten", this);
