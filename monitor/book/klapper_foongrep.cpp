@@ -4,8 +4,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QTimer>
-#include <optional>
 #include <utility>
 
 #include "monitor/book/batch_walk.h"
@@ -13,10 +11,10 @@
 #include "monitor/book/klapper_core.h"
 #include "monitor/book/klapper_lookup_rules.h"
 #include "monitor/book/row_lookup.h"
+#include "monitor/book/window_walk_view.h"
 #include "monitor/directory_runner_qt.h"
 #include "platform/ui/beep.h"
 #include "platform/ui/dialogs.h"
-#include "platform/ui/hourglass_cursor.h"
 #include "xbase/table.h"
 #include "xbase/xbase_component.h"
 
@@ -36,46 +34,6 @@ constexpr const char* kCheckCaptions[] = {
 
 }  // namespace
 
-// The window's side of the walkers: label, cancel button, hourglass and the two commands.
-class KlapperFoongrep::View : public WalkView {
-  public:
-    explicit View(KlapperFoongrep& owner) : owner_(owner) {}
-
-    void Busy(bool on) override {
-        depth_ += on ? 1 : -1;
-        if (depth_ > 0 && !cursor_) {
-            cursor_.emplace();
-        } else if (depth_ <= 0) {
-            depth_ = 0;
-            cursor_.reset();
-        }
-        owner_.allesOpfrissen_->setEnabled(depth_ == 0);
-        owner_.geselecteerdeRegel_->setEnabled(depth_ == 0);
-    }
-    void ShowStatus(const std::string& text) override {
-        owner_.status_.setText(QString::fromStdString(text));
-        owner_.status_.repaint();
-    }
-    void Warning(const std::string& text) override {
-        ui::dialogs().Notify(text, ui::MsgDlgType::Warning);
-    }
-    void Failure(const std::string& text) override {
-        ui::dialogs().Notify(text, ui::MsgDlgType::Error);
-    }
-    void BatchRunning(bool on) override {
-        owner_.cancel_.setVisible(on);
-        owner_.cancel_.repaint();
-    }
-    void Later(std::function<void()> work) override {
-        QTimer::singleShot(0, &owner_, std::move(work));
-    }
-
-  private:
-    KlapperFoongrep& owner_;
-    int depth_ = 0;
-    std::optional<ui::HourglassCursor> cursor_;
-};
-
 struct KlapperFoongrep::Walkers {
     Walkers(KlapperFoongrep& owner, monitor::DirectoryRunner& runner)
         : table(owner.core_.t2(), "NUMMER", "ZOEKSTATUS"),
@@ -94,9 +52,8 @@ KlapperFoongrep::KlapperFoongrep(KlapperCore& core, QMenu& menu, QPushButton& ca
     : QObject(nullptr),
       core_(core),
       cancel_(cancel),
-      status_(status),
       runner_(runner),
-      view_(std::make_unique<View>(*this)) {
+      view_(std::make_unique<WindowWalkView>(*this, status, cancel)) {
     allesOpfrissen_ = menu.addAction("Alles opfrissen");
     connect(allesOpfrissen_, &QAction::triggered, this, [this] { AllesopfrissenClick(); });
     geselecteerdeRegel_ = menu.addAction("Geselecteerde regel");
@@ -113,6 +70,7 @@ KlapperFoongrep::KlapperFoongrep(KlapperCore& core, QMenu& menu, QPushButton& ca
         connect(item, &QAction::toggled, this, [this] { ChecksChanged(); });
         checkItems_[n] = item;
     }
+    view_->SetCommands({allesOpfrissen_, geselecteerdeRegel_});
     cancel_.setVisible(false);
     connect(&cancel_, &QPushButton::clicked, this, [this] { AnnuleerzoekenClick(); });
 }

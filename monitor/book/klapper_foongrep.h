@@ -18,6 +18,8 @@ class DirectoryRunner;
 
 namespace book {
 
+class WindowWalkView;
+
 class KlapperCore;
 
 // The phone-book window's "Foongrep" menu: the lookup of the current entry, "Alles opfrissen"
@@ -46,20 +48,18 @@ class KlapperFoongrep : public QObject {
     void AnnuleerzoekenClick();
 
   private:
-    class View;
     struct Walkers;
     Walkers& walkers();
     void ChecksChanged();
 
     KlapperCore& core_;
     QPushButton& cancel_;
-    QLabel& status_;
     monitor::DirectoryRunner* runner_;
     LookupFieldChecks checks_;
     QAction* allesOpfrissen_ = nullptr;
     QAction* geselecteerdeRegel_ = nullptr;
     std::array<QAction*, 7> checkItems_{};
-    std::unique_ptr<View> view_;
+    std::unique_ptr<WindowWalkView> view_;
     std::unique_ptr<Walkers> walkers_;
 };
 

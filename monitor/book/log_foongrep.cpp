@@ -4,8 +4,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-#include <QTimer>
-#include <optional>
 #include <utility>
 
 #include "monitor/book/batch_walk.h"
@@ -13,55 +11,13 @@
 #include "monitor/book/log_lookup_rules.h"
 #include "monitor/book/row_lookup.h"
 #include "monitor/book/telefoon_log.h"
+#include "monitor/book/window_walk_view.h"
 #include "monitor/directory_runner_qt.h"
 #include "platform/db/field.h"
 #include "platform/ui/beep.h"
 #include "platform/ui/dialogs.h"
-#include "platform/ui/hourglass_cursor.h"
 
 namespace book {
-
-// The window's side of the walkers: label, buttons, hourglass and the three commands.
-class LogFoongrep::View : public WalkView {
-  public:
-    explicit View(LogFoongrep& owner) : owner_(owner) {}
-
-    void Busy(bool on) override {
-        depth_ += on ? 1 : -1;
-        if (depth_ > 0 && !cursor_) {
-            cursor_.emplace();
-        } else if (depth_ <= 0) {
-            depth_ = 0;
-            cursor_.reset();
-        }
-        for (QAction* item : {owner_.geselecteerdeRegel_, owner_.nogNietGezochte_, owner_.alles_}) {
-            item->setEnabled(depth_ == 0);
-        }
-    }
-    void ShowStatus(const std::string& text) override {
-        owner_.status_.setText(QString::fromStdString(text));
-        owner_.status_.repaint();
-    }
-    void Warning(const std::string& text) override {
-        ui::dialogs().Notify(text, ui::MsgDlgType::Warning);
-    }
-    void Failure(const std::string& text) override {
-        ui::dialogs().Notify(text, ui::MsgDlgType::Error);
-    }
-    void BatchRunning(bool on) override {
-        owner_.close_.setVisible(!on);
-        owner_.cancel_.setVisible(on);
-        owner_.cancel_.repaint();
-    }
-    void Later(std::function<void()> work) override {
-        QTimer::singleShot(0, &owner_, std::move(work));
-    }
-
-  private:
-    LogFoongrep& owner_;
-    int depth_ = 0;
-    std::optional<ui::HourglassCursor> cursor_;
-};
 
 struct LogFoongrep::Walkers {
     Walkers(LogFoongrep& owner, monitor::DirectoryRunner& runner)
@@ -84,17 +40,16 @@ LogFoongrep::LogFoongrep(TelefoonLog& log, QMenu& menu, QPushButton& cancel, QPu
     : QObject(nullptr),
       log_(log),
       cancel_(cancel),
-      close_(close),
-      status_(status),
       klapper_(std::move(klapper)),
       runner_(runner),
-      view_(std::make_unique<View>(*this)) {
+      view_(std::make_unique<WindowWalkView>(*this, status, cancel, &close)) {
     geselecteerdeRegel_ = menu.addAction("Geselecteerde regel");
     connect(geselecteerdeRegel_, &QAction::triggered, this, [this] { bnZoekClick(); });
     nogNietGezochte_ = menu.addAction("Nog niet gezochte");
     connect(nogNietGezochte_, &QAction::triggered, this, [this] { bzoeknietgezochtClick(); });
     alles_ = menu.addAction("Alles");
     connect(alles_, &QAction::triggered, this, [this] { bZoeknietgevondenClick(); });
+    view_->SetCommands({geselecteerdeRegel_, nogNietGezochte_, alles_});
     cancel_.setVisible(false);
     connect(&cancel_, &QPushButton::clicked, this, [this] { banuleerzoekenClick(); });
 }

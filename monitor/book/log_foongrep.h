@@ -15,6 +15,8 @@ class DirectoryRunner;
 
 namespace book {
 
+class WindowWalkView;
+
 class KlapperCore;
 class TelefoonLog;
 
@@ -45,21 +47,18 @@ class LogFoongrep : public QObject {
     void banuleerzoekenClick();
 
   private:
-    class View;
     struct Walkers;
     Walkers& walkers();
     void StartBatch(bool nogNiet);
 
     TelefoonLog& log_;
     QPushButton& cancel_;
-    QPushButton& close_;
-    QLabel& status_;
     std::function<KlapperCore*()> klapper_;
     monitor::DirectoryRunner* runner_;
     QAction* geselecteerdeRegel_ = nullptr;
     QAction* nogNietGezochte_ = nullptr;
     QAction* alles_ = nullptr;
-    std::unique_ptr<View> view_;
+    std::unique_ptr<WindowWalkView> view_;
     std::unique_ptr<Walkers> walkers_;
 };
 
