@@ -37,3 +37,13 @@ function(belverin_add_benchmark name)
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark Threads::Threads)
 endfunction()
+
+# belverin_use_real_engine(<target>)
+# A test or tool that loads the built engine library: it is built first and its path given as
+# REAL_ENGINE_PATH.
+function(belverin_use_real_engine target)
+  if(TARGET xbase32)
+    add_dependencies(${target} xbase32)
+    target_compile_definitions(${target} PRIVATE REAL_ENGINE_PATH="$<TARGET_FILE:xbase32>")
+  endif()
+endfunction()
