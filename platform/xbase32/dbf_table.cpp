@@ -174,7 +174,10 @@ void DbfTable::ReadRecords(uint32_t first, uint32_t n, char* buffer) const {
     }
     const uint64_t at = header_.headerLength + static_cast<uint64_t>(first - 1) * RecordLength();
     const size_t bytes = static_cast<size_t>(n) * static_cast<size_t>(RecordLength());
-    if (map_.Covers(at, bytes)) {
+    // Bulk reads go through pread: one call pays for many records, and pages touched through
+    // the mapping count as this process's resident memory until it is unmapped.
+    constexpr size_t kMappedReadLimit = 64 * 1024;
+    if (bytes <= kMappedReadLimit && map_.Covers(at, bytes)) {
         std::memcpy(buffer, map_.At(at), bytes);
     } else {
         dbf_.ReadExact(at, buffer, bytes);
