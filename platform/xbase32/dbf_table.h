@@ -8,6 +8,7 @@
 
 #include "platform/xbase32/dbf_header.h"
 #include "platform/xbase32/file_io.h"
+#include "platform/xbase32/file_map.h"
 #include "platform/xbase32/memo_file.h"
 
 namespace xb {
@@ -55,6 +56,7 @@ class DbfTable {
     // the count last seen needs no look at the header.
     bool Holds(int64_t recno);
 
+    // Safe on several threads at once, as long as no other call runs meanwhile.
     void ReadRecord(uint32_t recno, char* buffer) const { ReadRecords(recno, 1, buffer); }
     void ReadRecords(uint32_t first, uint32_t n, char* buffer) const;
     // Records read from table files by this process, for measuring what a view costs.
@@ -101,8 +103,11 @@ class DbfTable {
     uint32_t ReadCount();  // from the header, whatever the call has seen
     void WriteCount(uint32_t count);
     void StampOnce();
+    // Widens the view of the file to every record the count holds.
+    void MapRecords();
 
     File dbf_;
+    FileMap map_;  // reads without system calls; pread where it does not reach
     std::unique_ptr<MemoFile> memo_;
     OpenMode mode_ = OpenMode::kShared;
     DbfHeader header_;

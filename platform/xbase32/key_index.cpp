@@ -1,6 +1,7 @@
 #include "platform/xbase32/key_index.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <stdexcept>
 
@@ -44,6 +45,20 @@ std::string_view Significant(std::string_view key) {
 // A stored key (blanks implied after it) against the first probe.size() bytes of a key.
 int CompareKey(std::string_view stored, std::string_view probe) {
     const std::size_t n = std::min(stored.size(), probe.size());
+    if (n >= 8) {
+        // Most keys differ in their first eight bytes: one compare of two words, no call.
+        uint64_t a = 0;
+        uint64_t b = 0;
+        std::memcpy(&a, stored.data(), 8);
+        std::memcpy(&b, probe.data(), 8);
+        if (a != b) {
+            if constexpr (std::endian::native == std::endian::little) {
+                a = __builtin_bswap64(a);
+                b = __builtin_bswap64(b);
+            }
+            return a < b ? -1 : 1;
+        }
+    }
     if (n > 0) {
         if (const int c = std::memcmp(stored.data(), probe.data(), n); c != 0) {
             return c;

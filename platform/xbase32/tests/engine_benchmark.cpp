@@ -8,7 +8,6 @@
 #include <string>
 
 #include "platform/xbase32/dbf_table.h"
-#include "platform/xbase32/expression_text.h"
 #include "platform/xbase32/tests/key_index_benchmark_data.h"
 #include "platform/xbase32/xbase32.h"
 
@@ -92,13 +91,12 @@ void BM_EngineSeekNumber(benchmark::State& state) {
     const BookFiles& files = BookFiles::Get();
     OpenIndexed(files);
     sx_SetOrder(1);
-    const PhoneBook& book = Book();
-    uint32_t r = 1;
+    const std::vector<std::string>& numbers = LookupNumbers();
+    std::size_t i = 0;
     int64_t found = 0;
     for (auto _ : state) {
-        const std::string n(TrimRight(book.Record(r).substr(1, 20)));
-        found += sx_Seek(n.c_str());
-        r = (r + 997) % kRecords + 1;
+        found += sx_Seek(numbers[i].c_str());
+        i = i + 1 == numbers.size() ? 0 : i + 1;
     }
     state.counters["found"] = static_cast<double>(found) / static_cast<double>(state.iterations());
     sx_CloseAll();

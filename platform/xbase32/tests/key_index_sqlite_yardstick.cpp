@@ -103,13 +103,14 @@ void BM_SqliteLookupNumber(benchmark::State& state) {
     sqlite3_stmt* stmt = nullptr;
     Check(sqlite3_prepare_v2(db.db, "SELECT rowid FROM book WHERE nummer = ?", -1, &stmt, nullptr),
           db.db);
-    uint32_t r = 1;
+    const std::vector<std::string>& numbers = LookupNumbers();
+    std::size_t i = 0;
     for (auto _ : state) {
-        const std::string n(TrimRight(book.Record(r).substr(1, 20)));
-        sqlite3_bind_text(stmt, 1, n.data(), static_cast<int>(n.size()), SQLITE_TRANSIENT);
+        const std::string& n = numbers[i];
+        sqlite3_bind_text(stmt, 1, n.data(), static_cast<int>(n.size()), SQLITE_STATIC);
         benchmark::DoNotOptimize(sqlite3_step(stmt));
         sqlite3_reset(stmt);
-        r = (r + 997) % kRecords + 1;
+        i = i + 1 == numbers.size() ? 0 : i + 1;
     }
     sqlite3_finalize(stmt);
 }

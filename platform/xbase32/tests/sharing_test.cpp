@@ -167,5 +167,50 @@ TEST_F(SharingTest, HeldHeaderOrMemoLockTimesOutAppendAndMemoWrite) {
     EXPECT_TRUE(sx_Replace("NOTE", SX_R_MEMO, "text"));
 }
 
+TEST_F(SharingTest, ReaderSeesAnotherProcessGrowTheTableFarPastWhatItFirstSaw) {
+    // Records wide enough that the appends outgrow whatever room the reader set aside at open.
+    const std::string path = Create("grow.DBF", "ID:C:8,PAD:C:240");
+    Open(path, SX_SHARED);
+    AppendTexts({"first"});
+    sx_Unlock(0);
+    ASSERT_EQ(sx_Index(Path("grow_id.idx").c_str(), "ID", 0, 0, ""), 1);
+    ASSERT_TRUE(sx_Seek("first"));
+
+    constexpr int kAppended = 20000;  // about 5 MB
+    const pid_t writer = Spawn([&] {
+        // The child starts with a copy of this process's open: a second area, as another
+        // program would have.
+        if (sx_Use(path.c_str(), "WRITER", SX_SHARED, SX_FOX) == 0) {
+            return 4;
+        }
+        for (int i = 0; i < kAppended; ++i) {
+            char id[16];
+            std::snprintf(id, sizeof id, "N%06d", i);
+            if (sx_AppendEx() != 0 || !sx_Replace("ID", SX_R_CHAR, id)) {
+                return 5;
+            }
+            sx_Unlock(0);
+        }
+        sx_Go(1);
+        if (!sx_Rlock(1) || !sx_Replace("ID", SX_R_CHAR, "edited")) {
+            return 6;
+        }
+        sx_CloseAll();
+        return 0;
+    });
+    ASSERT_EQ(ExitStatus(writer), 0);
+
+    EXPECT_EQ(sx_RecCount(), kAppended + 1);
+    for (const int i : {0, kAppended / 2, kAppended - 1}) {
+        char id[16];
+        std::snprintf(id, sizeof id, "N%06d", i);
+        ASSERT_TRUE(sx_Seek(id)) << id;
+        EXPECT_EQ(sx_RecNo(), i + 2);
+        EXPECT_STREQ(sx_GetTrimString("ID"), id);
+    }
+    sx_Go(1);
+    EXPECT_STREQ(sx_GetTrimString("ID"), "edited");
+}
+
 }  // namespace
 }  // namespace xbtest
