@@ -3,10 +3,12 @@
 // road takes a near miss for a hit.
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -25,28 +27,46 @@ namespace {
 
 constexpr uint16_t kSearchFilter = 2;
 
-// One key field's value as the layer holds it in a record.
-struct NativeValue {
+// One key field's value as the layer holds it in a record. Most fields fit the inline
+// bytes, so reading one costs no allocation.
+class NativeValue {
+  public:
     bool blank = true;
-    std::vector<char> bytes;
 
-    std::string Text() const {
-        const std::string text(bytes.data(), strnlen(bytes.data(), bytes.size()));
-        return std::string(xb::TrimRight(text));
+    void Read(CursorHandle handle, const db::TField& field, const char* record) {
+        const std::size_t size = static_cast<std::size_t>(std::max(field.DataSize(), 8)) + 1;
+        if (size <= inline_.size()) {
+            data_ = inline_.data();
+            std::memset(data_, 0, size);
+        } else {
+            large_.assign(size, '\0');
+            data_ = large_.data();
+        }
+        size_ = size;
+        Check(DbiGetField(handle, static_cast<uint16_t>(field.FieldNo()), record, data_, &blank));
     }
+    const char* Bytes() const { return data_; }
+    std::string_view TextView() const {
+        return xb::TrimRight(std::string_view(data_, strnlen(data_, size_)));
+    }
+    std::string Text() const { return std::string(TextView()); }
     template <typename T>
     T As() const {
         T value{};
-        std::memcpy(&value, bytes.data(), sizeof value);
+        std::memcpy(&value, data_, sizeof value);
         return value;
     }
+
+  private:
+    std::array<char, 272> inline_{};
+    std::vector<char> large_;
+    char* data_ = inline_.data();
+    std::size_t size_ = 0;
 };
 
 NativeValue ReadNative(CursorHandle handle, const db::TField& field, const char* record) {
     NativeValue v;
-    v.bytes.assign(static_cast<std::size_t>(std::max(field.DataSize(), 8)) + 1, '\0');
-    Check(DbiGetField(handle, static_cast<uint16_t>(field.FieldNo()), record, v.bytes.data(),
-                      &v.blank));
+    v.Read(handle, field, record);
     return v;
 }
 
@@ -120,19 +140,24 @@ std::string FilterTerm(const db::TField& field, const NativeValue& key, bool cas
 
 bool TTable::KeyMatches(const std::vector<db::TField*>& fields, const char* key, const char* record,
                         bool caseInsensitive, bool partial) const {
+    NativeValue want;
+    NativeValue have;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const db::TField& field = *fields[i];
-        const NativeValue want = ReadNative(Handle(), field, key);
-        const NativeValue have = ReadNative(Handle(), field, record);
+        want.Read(Handle(), field, key);
+        have.Read(Handle(), field, record);
         if (field.DataType() == db::ftString) {
-            std::string a = have.blank ? std::string() : have.Text();
-            std::string b = want.blank ? std::string() : want.Text();
-            if (caseInsensitive) {
-                a = xb::UpperCp1252(a);
-                b = xb::UpperCp1252(b);
-            }
+            const std::string_view a = have.blank ? std::string_view() : have.TextView();
+            const std::string_view b = want.blank ? std::string_view() : want.TextView();
             const bool last = i + 1 == fields.size();
-            if (partial && last ? a.compare(0, b.size(), b) != 0 : a != b) {
+            if (caseInsensitive) {
+                const std::string upperA = xb::UpperCp1252(a);
+                const std::string upperB = xb::UpperCp1252(b);
+                if (partial && last ? upperA.compare(0, upperB.size(), upperB) != 0
+                                    : upperA != upperB) {
+                    return false;
+                }
+            } else if (partial && last ? a.substr(0, b.size()) != b : a != b) {
                 return false;
             }
             continue;
@@ -140,7 +165,7 @@ bool TTable::KeyMatches(const std::vector<db::TField*>& fields, const char* key,
         if (want.blank != have.blank) {
             return false;
         }
-        if (!want.blank && std::memcmp(want.bytes.data(), have.bytes.data(),
+        if (!want.blank && std::memcmp(want.Bytes(), have.Bytes(),
                                        static_cast<std::size_t>(field.DataSize())) != 0) {
             return false;
         }
@@ -218,7 +243,9 @@ bool TTable::LocateRecord(std::string_view keyFields, const std::vector<db::TFie
     // nothing; the key record above holds it cut, which both roads would take for a hit.
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const auto* text = std::get_if<std::string>(&keyValues[i]);
+        // Every character takes one byte after conversion and at least one before it.
         if (text != nullptr && fields[i]->DataType() == db::ftString &&
+            text->size() > static_cast<std::size_t>(fields[i]->Size()) &&
             xb::TrimRight(rtl::Utf8ToCp1252(*text)).size() >
                 static_cast<std::size_t>(fields[i]->Size())) {
             return false;

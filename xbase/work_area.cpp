@@ -45,6 +45,8 @@ void TVCLWorkArea::LoadStructure() {
     physical.clear();
     recordBuffer.clear();
     descriptorsBuilt = false;
+    fieldLayouts.clear();
+    keyPlan = KeyPlan{};
     if (SelectArea()) {
         const EngineApi& e = Engine();
         fieldCount = e.sx_FieldCount();

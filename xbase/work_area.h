@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,18 @@ struct SavedRecord {
     std::unique_ptr<RecordSnapshot> snapshot;
 };
 
+// Where a field lies in the raw record and how its value is read. Fixed while the table is
+// open, so it is read from the engine once per field.
+struct FieldLayout {
+    std::string name;
+    uint16_t type = 0;  // the logical field type
+    int width = 0;
+    int decimals = 0;
+    int start = 0;          // of the field's bytes in the raw record
+    bool textForm = false;  // read and written through the engine's value calls
+    bool valid = false;     // false when the bytes would lie outside the record
+};
+
 // What the layer keeps of one open table, or of the field-list pseudo-cursor.
 class TVCLWorkArea {
   public:
@@ -87,6 +100,16 @@ class TVCLWorkArea {
     std::vector<FieldDescriptor> logical;
     std::vector<FieldDescriptor> physical;
     bool descriptorsBuilt = false;
+    // By field number - 1; an entry is read on first use, all go with the structure.
+    std::vector<std::optional<FieldLayout>> fieldLayouts;
+    // How the key of the last order key expression seen is made from a record: its text as
+    // the engine gave it, the bare text field it names (0 for none) and its value type.
+    struct KeyPlan {
+        std::string expression;
+        uint16_t bareField = 0;
+        int32_t evalType = 0;
+        bool known = false;
+    } keyPlan;
     int32_t nextRow = 1;  // of the field-list pseudo-cursor
     int32_t fieldCount = 0;
     std::vector<char> recordBuffer;  // parks the engine's record while a caller's is used

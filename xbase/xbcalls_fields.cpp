@@ -20,32 +20,39 @@ namespace {
 
 constexpr int32_t kPropTextForm = 65012;
 
-struct FieldLayout {
-    std::string name;
-    uint16_t type = kFldUnknown;
-    int width = 0;
-    int decimals = 0;
-    int start = 0;          // of the field's bytes in the raw record
-    bool textForm = false;  // read and written through the engine's value calls
-};
+FieldLayout ReadLayout(const TVCLWorkArea& wa, uint16_t n) {
+    const EngineApi& e = Engine();
+    FieldLayout layout;
+    const char* name = e.sx_FieldName(n);
+    layout.name = name != nullptr ? name : "";
+    layout.type = wa.logical[n - 1].fieldType;
+    layout.width = e.sx_FieldWidth(layout.name.c_str());
+    layout.decimals = e.sx_FieldDecimals(layout.name.c_str());
+    layout.start = e.sx_FieldOffset(layout.name.c_str()) - 1;
+    layout.textForm = e.sx_SysProp(kPropTextForm, n) != 0;
+    layout.valid =
+        layout.start >= 1 && layout.width >= 0 && layout.start + layout.width <= wa.recordSize;
+    return layout;
+}
 
-// The layout of field `n` of the current area; false when the table has no such field.
-bool LayoutOf(TVCLWorkArea& wa, uint16_t n, FieldLayout* layout) {
+}  // namespace
+
+const FieldLayout* LayoutOf(TVCLWorkArea& wa, uint16_t n) {
     EnsureDescriptors(wa);
     if (n < 1 || n > wa.logical.size()) {
-        return false;
+        return nullptr;
     }
-    const EngineApi& e = Engine();
-    const char* name = e.sx_FieldName(n);
-    layout->name = name != nullptr ? name : "";
-    layout->type = wa.logical[n - 1].fieldType;
-    layout->width = e.sx_FieldWidth(layout->name.c_str());
-    layout->decimals = e.sx_FieldDecimals(layout->name.c_str());
-    layout->start = e.sx_FieldOffset(layout->name.c_str()) - 1;
-    layout->textForm = e.sx_SysProp(kPropTextForm, n) != 0;
-    return layout->start >= 1 && layout->width >= 0 &&
-           layout->start + layout->width <= wa.recordSize;
+    if (wa.fieldLayouts.size() != wa.logical.size()) {
+        wa.fieldLayouts.assign(wa.logical.size(), std::nullopt);
+    }
+    std::optional<FieldLayout>& slot = wa.fieldLayouts[n - 1];
+    if (!slot) {
+        slot = ReadLayout(wa, n);
+    }
+    return slot->valid ? &*slot : nullptr;
 }
+
+namespace {
 
 std::string_view TrimmedRight(std::string_view text) {
     while (!text.empty() && text.back() == ' ')
@@ -216,10 +223,11 @@ DbiResult DbiGetField(CursorHandle table, uint16_t field, const char* record, vo
     if (wa == nullptr) {
         return kNoSuchTable;
     }
-    FieldLayout f;
-    if (!LayoutOf(*wa, field, &f)) {
+    const FieldLayout* layout = LayoutOf(*wa, field);
+    if (layout == nullptr) {
         return kNotFound;
     }
+    const FieldLayout& f = *layout;
     if (f.type == kFldBlob && record != nullptr && blank != nullptr) {
         *blank =
             IsEmptyMemoPointer(std::string_view(record + f.start, static_cast<size_t>(f.width)));
@@ -243,10 +251,11 @@ DbiResult DbiPutField(CursorHandle table, uint16_t field, char* record, const vo
     if (wa == nullptr) {
         return kNoSuchTable;
     }
-    FieldLayout f;
-    if (!LayoutOf(*wa, field, &f)) {
+    const FieldLayout* layout = LayoutOf(*wa, field);
+    if (layout == nullptr) {
         return kNotFound;
     }
+    const FieldLayout& f = *layout;
     if (f.type == kFldBlob || record == nullptr) {
         return kOk;
     }

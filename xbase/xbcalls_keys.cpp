@@ -3,9 +3,12 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "xbase/descriptor_cache.h"
 #include "xbase/engine_api.h"
 #include "xbase/engine_record.h"
+#include "xbase/names.h"
 #include "xbase/xbcalls.h"
 
 namespace xbase {
@@ -26,11 +29,11 @@ void StandAfterLast() {
     Engine().sx_Skip(1);
 }
 
-// The current order's key of the record in the engine's buffer.
-std::string KeyOfEngineRecord() {
+// The order's key of the record in the engine's buffer, by the key expression's value type
+// (as the engine's expression test answers it).
+std::string KeyOfEngineRecord(const std::string& key, int32_t evalType) {
     const EngineApi& e = Engine();
-    const std::string key = Text(e.sx_IndexKey());
-    switch (e.sx_EvalTest(key.c_str())) {
+    switch (evalType) {
         case 2: {
             const std::string text = "LTRIM(STR(" + key + ", 19))";
             return Text(e.sx_EvalString(text.c_str()));
@@ -42,12 +45,73 @@ std::string KeyOfEngineRecord() {
     }
 }
 
-// The key of a caller's record, evaluated in the engine's buffer, which then gets its own
+std::string_view TrimBlanks(std::string_view text) {
+    while (!text.empty() && text.front() == ' ') {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && text.back() == ' ') {
+        text.remove_suffix(1);
+    }
+    return text;
+}
+
+// The text field whose bare name is the whole key expression; 0 when it is anything else.
+uint16_t BareTextField(TVCLWorkArea& wa, const std::string& expression) {
+    const std::string name(TrimBlanks(expression));
+    if (name.empty()) {
+        return 0;
+    }
+    for (uint16_t n = 1; n <= wa.logical.size(); ++n) {
+        const FieldLayout* f = LayoutOf(wa, n);
+        if (f == nullptr || !EqualsNoCase(f->name, name)) {
+            continue;
+        }
+        const char* letter = Engine().sx_FieldType(f->name.c_str());
+        const bool text = f->type == kFldText && !f->textForm && letter != nullptr &&
+                          std::string_view(letter) == "C";
+        return text ? n : 0;
+    }
+    return 0;
+}
+
+// How the current order's key is made, read again only when the key expression changes.
+// A failed expression test is not kept, so its error shows on every try as before.
+const TVCLWorkArea::KeyPlan& PlanOf(TVCLWorkArea& wa) {
+    const EngineApi& e = Engine();
+    const std::string_view expression = [&] {
+        const char* text = e.sx_IndexKey();
+        return std::string_view(text != nullptr ? text : "");
+    }();
+    TVCLWorkArea::KeyPlan& plan = wa.keyPlan;
+    if (plan.known && plan.expression == expression) {
+        return plan;
+    }
+    plan = {};
+    plan.expression = std::string(expression);
+    plan.bareField = BareTextField(wa, plan.expression);
+    if (plan.bareField == 0) {
+        plan.evalType = e.sx_EvalTest(plan.expression.c_str());
+    }
+    plan.known = plan.bareField != 0 || plan.evalType != 0;
+    return plan;
+}
+
+// The key of a caller's record. A bare text field's stored bytes are its key, read from the
+// record itself; any other key is evaluated in the engine's buffer, which then gets its own
 // record back: the caller's record never reaches the table.
-std::string KeyOfRecord(const TVCLWorkArea& wa, const char* record) {
+std::string KeyOfRecord(TVCLWorkArea& wa, const char* record) {
     Engine().sx_Commit();
+    const TVCLWorkArea::KeyPlan& plan = PlanOf(wa);
+    if (plan.bareField != 0 && record != nullptr) {
+        const FieldLayout& f = *LayoutOf(wa, plan.bareField);
+        const char* bytes = record + f.start;
+        // The engine answers with a C string, which ends at a zero byte.
+        return std::string(bytes, strnlen(bytes, static_cast<std::size_t>(f.width)));
+    }
+    const std::string expression = plan.expression;
+    const int32_t evalType = plan.known ? plan.evalType : 0;
     ParkedRecord placed(wa, record);
-    return KeyOfEngineRecord();
+    return KeyOfEngineRecord(expression, evalType);
 }
 
 // The engine's soft-seek and exact settings, put back on every path.
@@ -85,7 +149,7 @@ std::optional<std::string> Raised(std::string key) {
     return key;
 }
 
-DbiResult Seek(const TVCLWorkArea& wa, int32_t mode, bool directKey, const char* key) {
+DbiResult Seek(TVCLWorkArea& wa, int32_t mode, bool directKey, const char* key) {
     const EngineApi& e = Engine();
     if (e.sx_IndexOrd() <= 0) {
         return kSeekWithoutOrder;

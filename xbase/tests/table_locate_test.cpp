@@ -14,6 +14,19 @@ namespace {
 using Names = std::vector<std::string>;
 using db::TFieldValue;
 
+std::vector<Row> BookRows() {
+    return {{{"NAAM", "Jansen"}, {"VOORNAAM", "Piet"}, {"PLAATS", "Utrecht"}},
+            {{"NAAM", "Jan"}, {"VOORNAAM", "Kees"}, {"PLAATS", "Gouda"}},
+            {{"NAAM", "jan"}, {"VOORNAAM", "Piet"}, {"PLAATS", "Delft"}},
+            {{"NAAM", "\xd6zt\xfcrk"},
+             {"VOORNAAM",
+              "Ay\xfe"
+              "e"},
+             {"PLAATS", "Breda"}},
+            {{"NAAM", ""}, {"VOORNAAM", "Leeg"}, {"PLAATS", "Ede"}},
+            {{"NAAM", "Jan"}, {"VOORNAAM", "Piet"}, {"PLAATS", "Emmen"}}};
+}
+
 class TableLocate : public TableTest {
   protected:
     void SetUp() override {
@@ -21,16 +34,7 @@ class TableLocate : public TableTest {
         if (IsSkipped()) {
             return;
         }
-        MakeBook({{{"NAAM", "Jansen"}, {"VOORNAAM", "Piet"}, {"PLAATS", "Utrecht"}},
-                  {{"NAAM", "Jan"}, {"VOORNAAM", "Kees"}, {"PLAATS", "Gouda"}},
-                  {{"NAAM", "jan"}, {"VOORNAAM", "Piet"}, {"PLAATS", "Delft"}},
-                  {{"NAAM", "\xd6zt\xfcrk"},
-                   {"VOORNAAM",
-                    "Ay\xfe"
-                    "e"},
-                   {"PLAATS", "Breda"}},
-                  {{"NAAM", ""}, {"VOORNAAM", "Leeg"}, {"PLAATS", "Ede"}},
-                  {{"NAAM", "Jan"}, {"VOORNAAM", "Piet"}, {"PLAATS", "Emmen"}}});
+        MakeBook(BookRows());
         table = &Table("BOEK.DBF");
         table->Open();
         table->Last();
@@ -168,6 +172,61 @@ TEST_F(TableLocate, AKeyLongerThanItsFieldFindsNothing) {
             EXPECT_EQ(t.FieldByName("PLAATS").AsString(), found ? c.found : before) << where;
         }
         t.Close();
+    }
+}
+
+// A seek keys by the order in use and the table as it is open now, whatever order or
+// structure the seek before it had.
+TEST_F(TableLocate, ASeekKeysByTheOrderAndTheStructureInUseNow) {
+    table->Close();
+    struct Case {
+        std::string index;
+        bool alone;  // the other index is closed first: the same order number, another key
+        std::string field;
+        std::string key;
+        std::string found;
+    };
+    const std::vector<Case> cases = {
+        {"naam.idx", false, "NAAM", "Jansen", "Utrecht"},
+        {"voornaam.idx", false, "VOORNAAM", "Kees", "Gouda"},
+        {"naam.idx", false, "NAAM", "jan", "Delft"},
+        {"voornaam.idx", true, "VOORNAAM", "Leeg", "Ede"},
+        {"naam.idx", true, "NAAM", "Jansen", "Utrecht"},
+        {"voornaam.idx", true, "VOORNAAM",
+         "Ay\xc3\xbe"
+         "e",
+         "Breda"},
+    };
+    const std::vector<std::vector<std::string>> structures = {
+        {"NAAM:C:20", "VOORNAAM:C:20", "PLAATS:C:50", "MEMO:M"},
+        {"PLAATS:C:12", "VOORNAAM:C:7", "NAAM:C:30", "MEMO:M"},
+    };
+    for (const std::vector<std::string>& structure : structures) {
+        MakeTable("BOEK.DBF", structure, BookRows());
+        MakeIndex("BOEK.DBF", "naam.idx", "NAAM");
+        MakeIndex("BOEK.DBF", "voornaam.idx", "VOORNAAM");
+        table->Open();
+        Recorded().queries.clear();
+        Engine().sx_Select(table->Handle());
+        ASSERT_GT(Engine().sx_IndexOpen((folder + "naam.idx").c_str()), 0);
+        ASSERT_GT(Engine().sx_IndexOpen((folder + "voornaam.idx").c_str()), 0);
+        for (const Case& c : cases) {
+            const std::string where = structure[0] + " " + c.index + " " + c.key;
+            if (c.alone) {
+                Engine().sx_Select(table->Handle());
+                Engine().sx_CloseIndexes();
+                ASSERT_GT(Engine().sx_IndexOpen((folder + c.index).c_str()), 0) << where;
+                table->SetIndexName("");
+            }
+            table->SetIndexName(c.index);
+            table->Last();
+            EXPECT_TRUE(table->Locate(c.field, {std::string(c.key)}, 0)) << where;
+            EXPECT_EQ(Here(), c.found) << where;
+            EXPECT_EQ(table->FieldByName(c.field).AsString(), c.key) << where;
+        }
+        // Every one was a seek: no search filter reached the engine.
+        EXPECT_TRUE(Recorded().queries.empty());
+        table->Close();
     }
 }
 
