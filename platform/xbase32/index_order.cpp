@@ -193,7 +193,32 @@ Pass ReadAllRecords(DbfTable& table, uint32_t count,
     return all;
 }
 
+bool AllBlanks(std::string_view bytes) {
+    static constexpr char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        if (std::memcmp(bytes.data() + i, kBlanks, 8) != 0) {
+            return false;
+        }
+    }
+    for (; i < bytes.size(); ++i) {
+        if (bytes[i] != ' ') {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
+
+std::vector<std::optional<std::size_t>> IndexOrder::DirectKeys(
+    const DbfTable& table, std::span<IndexOrder* const> orders) {
+    std::vector<std::optional<std::size_t>> direct;
+    for (const IndexOrder* o : orders) {
+        direct.push_back(o->key_.OffsetInRecord(static_cast<std::size_t>(table.RecordLength())));
+    }
+    return direct;
+}
 
 void IndexOrder::AppendBuildKey(uint32_t recno, std::string_view record, const EvalSettings& eval,
                                 std::string& key) const {
@@ -225,24 +250,30 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
     std::vector<std::string> keys(orders.size());
     std::vector<std::vector<uint32_t>> recnos(orders.size());
     std::vector<EvalSettings> evals;
+    const std::vector<std::optional<std::size_t>> direct = DirectKeys(table, orders);
     for (std::size_t i = 0; i < orders.size(); ++i) {
         keys[i].resize(orders[i]->key_.KeyLength() * count);
         recnos[i].resize(count);
         evals.push_back(orders[i]->Eval());
     }
-    Pass pass = ReadAllRecords(
-        table, count, [&](uint32_t recno, std::string_view record, std::string& key) {
-            for (std::size_t i = 0; i < orders.size(); ++i) {
-                const IndexOrder& o = *orders[i];
-                if (!o.Included(recno, record)) {
-                    continue;  // its slot keeps record number 0
-                }
-                o.AppendBuildKey(recno, record, evals[i], key);
-                std::memcpy(keys[i].data() + std::size_t{recno - 1} * key.size(), key.data(),
-                            key.size());
-                recnos[i][recno - 1] = recno;
-            }
-        });
+    Pass pass = ReadAllRecords(table, count,
+                               [&](uint32_t recno, std::string_view record, std::string& key) {
+                                   for (std::size_t i = 0; i < orders.size(); ++i) {
+                                       const IndexOrder& o = *orders[i];
+                                       if (!o.Included(recno, record)) {
+                                           continue;  // its slot keeps record number 0
+                                       }
+                                       const std::size_t width = o.key_.KeyLength();
+                                       char* slot = keys[i].data() + std::size_t{recno - 1} * width;
+                                       if (direct[i]) {
+                                           std::memcpy(slot, record.data() + *direct[i], width);
+                                       } else {
+                                           o.AppendBuildKey(recno, record, evals[i], key);
+                                           std::memcpy(slot, key.data(), width);
+                                       }
+                                       recnos[i][recno - 1] = recno;
+                                   }
+                               });
     for (auto& [recno, bytes] : pass.held) {
         for (IndexOrder* o : orders) {
             o->inFlight_.emplace(recno, bytes);
@@ -311,6 +342,7 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
     for (const IndexOrder* o : orders) {
         evals.push_back(o->Eval());
     }
+    const std::vector<std::optional<std::size_t>> direct = DirectKeys(table, orders);
     // The pass a build would make, comparing each key with its entry instead of sorting.
     Pass pass = ReadAllRecords(
         table, count, [&](uint32_t recno, std::string_view record, std::string& key) {
@@ -323,11 +355,18 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
                 if (!o.Included(recno, record)) {
                     match = has[i][recno - 1] == 0;
                 } else if (has[i][recno - 1] != 0) {
-                    o.AppendBuildKey(recno, record, evals[i], key);
+                    std::string_view built;
+                    if (direct[i]) {
+                        built = record.substr(*direct[i], o.key_.KeyLength());
+                    } else {
+                        o.AppendBuildKey(recno, record, evals[i], key);
+                        built = key;
+                    }
                     const std::string_view entry = stored[i][recno - 1];
                     // Entries are held without trailing blanks; the rest of the key is blanks.
-                    match = std::memcmp(key.data(), entry.data(), entry.size()) == 0 &&
-                            key.find_first_not_of(' ', entry.size()) == std::string::npos;
+                    match = entry.size() <= built.size() &&
+                            std::memcmp(built.data(), entry.data(), entry.size()) == 0 &&
+                            AllBlanks(built.substr(entry.size()));
                 }
                 if (!match) {
                     same[i].store(false, std::memory_order_relaxed);
