@@ -161,6 +161,7 @@ BENCHMARK(BM_EngineCachedCount)->Unit(benchmark::kMicrosecond);
 // The console's report, and the mean time per iteration of each benchmark kept aside.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
