@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <stdexcept>
+
+#include "platform/xbase32/parallel.h"
 
 namespace xb {
 
@@ -112,16 +115,52 @@ void RadixByPrefix(SortItem* items, SortItem* scratch, std::size_t n) {
     }
 }
 
-// Sorts items[0, n) by (key, record). The items share the key bytes before depth and come in
-// record order; scratch holds n items.
-void SortByKey(const KeyBytes& keys, SortItem* items, SortItem* scratch, std::size_t n,
-               std::size_t depth) {
-    for (std::size_t i = 0; i < n; ++i) {
-        items[i].prefix = PrefixAt(keys.Of(items[i]), depth, keys.length);
+// Runs of items that share the key bytes before depth and still need sorting from there.
+struct Run {
+    std::size_t first;
+    std::size_t last;
+    std::size_t depth;
+};
+
+// Sorts items[first, last) (at least 64, sharing the key bytes before depth, in record order) by
+// their next 8 key bytes, and adds the runs that share those too yet differ later to deeper.
+void SortLevel(const KeyBytes& keys, SortItem* items, SortItem* scratch, const Run& run,
+               std::vector<Run>& deeper) {
+    for (std::size_t i = run.first; i < run.last; ++i) {
+        items[i].prefix = PrefixAt(keys.Of(items[i]), run.depth, keys.length);
     }
-    const std::size_t next = depth + 8;
-    if (n < 64) {
-        std::sort(items, items + n, [&](const SortItem& a, const SortItem& b) {
+    RadixByPrefix(items + run.first, scratch + run.first, run.last - run.first);
+    const std::size_t next = run.depth + 8;
+    if (next >= keys.length) {
+        return;
+    }
+    // Runs that share these 8 bytes are still in record order: they go on by the next 8.
+    const std::size_t tail = keys.length - next;
+    for (std::size_t first = run.first; first < run.last;) {
+        std::size_t last = first + 1;
+        bool allEqual = true;
+        while (last < run.last && items[last].prefix == items[first].prefix) {
+            allEqual = allEqual && std::memcmp(keys.Of(items[first]) + next,
+                                               keys.Of(items[last]) + next, tail) == 0;
+            ++last;
+        }
+        if (!allEqual) {
+            deeper.push_back(Run{first, last, next});
+        }
+        first = last;
+    }
+}
+
+// Sorts items[run) by (key, record); they share the key bytes before run.depth and come in
+// record order. scratch is as long as items.
+void SortRun(const KeyBytes& keys, SortItem* items, SortItem* scratch, const Run& run) {
+    if (run.last - run.first < 64) {
+        const std::size_t depth = run.depth;
+        for (std::size_t i = run.first; i < run.last; ++i) {
+            items[i].prefix = PrefixAt(keys.Of(items[i]), depth, keys.length);
+        }
+        const std::size_t next = depth + 8;
+        std::sort(items + run.first, items + run.last, [&](const SortItem& a, const SortItem& b) {
             if (a.prefix != b.prefix) {
                 return a.prefix < b.prefix;
             }
@@ -135,25 +174,23 @@ void SortByKey(const KeyBytes& keys, SortItem* items, SortItem* scratch, std::si
         });
         return;
     }
-    RadixByPrefix(items, scratch, n);
-    if (next >= keys.length) {
-        return;
+    std::vector<Run> deeper;
+    SortLevel(keys, items, scratch, run, deeper);
+    for (const Run& r : deeper) {
+        SortRun(keys, items, scratch, r);
     }
-    // Runs that share these 8 bytes are still in record order: sort them on by the next 8.
-    const std::size_t tail = keys.length - next;
-    for (std::size_t first = 0; first < n;) {
-        std::size_t last = first + 1;
-        bool allEqual = true;
-        while (last < n && items[last].prefix == items[first].prefix) {
-            allEqual = allEqual && std::memcmp(keys.Of(items[first]) + next,
-                                               keys.Of(items[last]) + next, tail) == 0;
-            ++last;
-        }
-        if (!allEqual) {
-            SortByKey(keys, items + first, scratch + first, last - first, next);
-        }
-        first = last;
+}
+
+// The same for all n items, the runs that the first levels leave sorted on a few threads.
+// Each run's result is fixed by its items alone, so the order is the serial one.
+void SortAll(const KeyBytes& keys, SortItem* items, SortItem* scratch, std::size_t n) {
+    std::vector<Run> runs{Run{0, n, 0}};
+    while (runs.size() == 1 && runs.front().last - runs.front().first >= 64) {
+        const Run run = runs.front();
+        runs.clear();
+        SortLevel(keys, items, scratch, run, runs);
     }
+    ParallelFor(runs.size(), [&](std::size_t r) { SortRun(keys, items, scratch, runs[r]); });
 }
 
 }  // namespace
@@ -230,31 +267,40 @@ void KeyIndex::Build(std::string_view keys, std::span<const uint32_t> recnos) {
     }
     Clear();
     const std::size_t n = recnos.size();
-    constexpr std::size_t kAhead = 16;  // keys are gathered out of order: fetch them early
+    if (n == 0) {
+        return;
+    }
     const std::size_t keyLength = keyLength_;
     const char* base = keys.data();
-    std::vector<SortItem> items(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        items[i] = SortItem{0, recnos[i], static_cast<uint32_t>(i)};
-    }
-    // The sort below keeps equal keys in the order they come in: bring them in record order.
+    // Large builds work in parts on a few threads.
+    const std::size_t parts = n < (std::size_t{1} << 15) ? 1 : 4;
+    auto at = [&](std::size_t part) { return n * part / parts; };
+    const std::unique_ptr<SortItem[]> items(new SortItem[n]);
+    const std::unique_ptr<SortItem[]> scratch(new SortItem[n]);
+    ParallelFor(parts, [&](std::size_t p) {
+        for (std::size_t i = at(p); i < at(p + 1); ++i) {
+            items[i] = SortItem{0, recnos[i], static_cast<uint32_t>(i)};
+        }
+    });
+    // The sort keeps equal keys in the order they come in: bring them in record order.
     if (!std::is_sorted(recnos.begin(), recnos.end())) {
-        std::stable_sort(items.begin(), items.end(),
+        std::stable_sort(items.get(), items.get() + n,
                          [](const SortItem& a, const SortItem& b) { return a.recno < b.recno; });
     }
-    std::vector<SortItem> scratch(n);
-    SortByKey(KeyBytes{base, keyLength}, items.data(), scratch.data(), n, 0);
+    const KeyBytes bytes{base, keyLength};
+    SortAll(bytes, items.get(), scratch.get(), n);
+    constexpr std::size_t kAhead = 16;  // keys are gathered out of order: fetch them early
     for (std::size_t i = 0; i < n; ++i) {
         if (i + kAhead < n) {
-            const char* ahead = base + items[i + kAhead].index * keyLength;
+            const char* ahead = bytes.Of(items[i + kAhead]);
             for (std::size_t line = 0; line < keyLength; line += 64) {
                 __builtin_prefetch(ahead + line);
             }
         }
         const SortItem& item = items[i];
-        const char* key = base + item.index * keyLength;
+        const char* key = bytes.Of(item);
         if (i > 0 && item.recno == items[i - 1].recno &&
-            std::memcmp(key, base + items[i - 1].index * keyLength, keyLength) == 0) {
+            std::memcmp(key, bytes.Of(items[i - 1]), keyLength) == 0) {
             continue;  // the same entry twice
         }
         const std::string_view significant = Significant(std::string_view(key, keyLength));
