@@ -236,15 +236,19 @@ void IndexOrder::AppendBuildKey(uint32_t recno, std::string_view record, const E
 
 void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
     const uint32_t count = table.RecordCount();
+    bool freed = false;
     for (IndexOrder* o : orders) {
         // The old entries go first so that they and the new keys are never held at once; an
         // order left empty by a failure below adds every record again at its next access.
+        freed = freed || o->index_.Size() > 0;
         o->index_.Clear();
         o->known_ = 0;
         o->inFlight_.clear();
         o->Changed();
     }
-    ::malloc_trim(0);
+    if (freed) {
+        ::malloc_trim(0);
+    }
     // Each record's key goes to its own slot, so the segments need no joining; records a
     // condition leaves out are closed up afterwards.
     std::vector<std::string> keys(orders.size());
