@@ -14,6 +14,7 @@
 #include "platform/xbase32/expression_text.h"
 #include "platform/xbase32/file_io.h"
 #include "platform/xbase32/key_index_file.h"
+#include "platform/xbase32/page_array.h"
 #include "platform/xbase32/parallel.h"
 
 namespace xb {
@@ -251,13 +252,14 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
     }
     // Each record's key goes to its own slot, so the segments need no joining; records a
     // condition leaves out are closed up afterwards.
-    std::vector<std::string> keys(orders.size());
-    std::vector<std::vector<uint32_t>> recnos(orders.size());
+    std::vector<PageArray<char>> keys;
+    std::vector<PageArray<uint32_t>> recnos;
+    std::vector<std::size_t> used(orders.size(), count);
     std::vector<EvalSettings> evals;
     const std::vector<std::optional<std::size_t>> direct = DirectKeys(table, orders);
     for (std::size_t i = 0; i < orders.size(); ++i) {
-        keys[i].resize(orders[i]->key_.KeyLength() * count);
-        recnos[i].resize(count);
+        keys.emplace_back(orders[i]->key_.KeyLength() * count);
+        recnos.emplace_back(count);
         evals.push_back(orders[i]->Eval());
     }
     Pass pass = ReadAllRecords(table, count,
@@ -289,7 +291,7 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
         }
         const std::size_t width = orders[i]->key_.KeyLength();
         std::size_t kept = 0;
-        for (std::size_t r = 0; r < recnos[i].size(); ++r) {
+        for (std::size_t r = 0; r < count; ++r) {
             if (recnos[i][r] == 0) {
                 continue;
             }
@@ -299,16 +301,15 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
             }
             ++kept;
         }
-        keys[i].resize(kept * width);
-        recnos[i].resize(kept);
+        used[i] = kept;
     });
     ParallelFor(orders.size(), [&](std::size_t i) {
-        orders[i]->index_.Build(keys[i], recnos[i]);
-        std::string().swap(keys[i]);
-        std::vector<uint32_t>().swap(recnos[i]);
+        orders[i]->index_.Build(
+            std::string_view(keys[i].data(), used[i] * orders[i]->key_.KeyLength()),
+            std::span<const uint32_t>(recnos[i].data(), used[i]));
+        keys[i].Reset();
+        recnos[i].Reset();
     });
-    // The build's buffers were large; give their pages back rather than keep them resident.
-    ::malloc_trim(0);
     for (IndexOrder* o : orders) {
         o->known_ = count;
         o->lastBuild_ = DeletedSeen{pass.deleted, count};

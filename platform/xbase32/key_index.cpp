@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <memory>
 #include <stdexcept>
 
+#include "platform/xbase32/page_array.h"
 #include "platform/xbase32/parallel.h"
 
 namespace xb {
@@ -275,8 +275,8 @@ void KeyIndex::Build(std::string_view keys, std::span<const uint32_t> recnos) {
     // Large builds work in parts on a few threads.
     const std::size_t parts = n < (std::size_t{1} << 15) ? 1 : 4;
     auto at = [&](std::size_t part) { return n * part / parts; };
-    const std::unique_ptr<SortItem[]> items(new SortItem[n]);
-    const std::unique_ptr<SortItem[]> scratch(new SortItem[n]);
+    PageArray<SortItem> items(n);
+    PageArray<SortItem> scratch(n);
     ParallelFor(parts, [&](std::size_t p) {
         for (std::size_t i = at(p); i < at(p + 1); ++i) {
             items[i] = SortItem{0, recnos[i], static_cast<uint32_t>(i)};
@@ -284,11 +284,12 @@ void KeyIndex::Build(std::string_view keys, std::span<const uint32_t> recnos) {
     });
     // The sort keeps equal keys in the order they come in: bring them in record order.
     if (!std::is_sorted(recnos.begin(), recnos.end())) {
-        std::stable_sort(items.get(), items.get() + n,
+        std::stable_sort(items.begin(), items.end(),
                          [](const SortItem& a, const SortItem& b) { return a.recno < b.recno; });
     }
     const KeyBytes bytes{base, keyLength};
-    SortAll(bytes, items.get(), scratch.get(), n);
+    SortAll(bytes, items.data(), scratch.data(), n);
+    scratch.Reset();
     constexpr std::size_t kAhead = 16;  // keys are gathered out of order: fetch them early
     for (std::size_t i = 0; i < n; ++i) {
         if (i + kAhead < n) {
