@@ -323,15 +323,15 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
     const std::size_t n = orders.size();
     // Each record's entry per order, found by its number; a number out of range or twice
     // means the entries differ from a build's.
-    std::vector<std::vector<std::string_view>> stored(n);
-    std::vector<std::vector<char>> has(n);
+    std::vector<PageArray<std::string_view>> stored(n);
+    std::vector<PageArray<char>> has(n);
     const std::unique_ptr<std::atomic<bool>[]> same(new std::atomic<bool>[n]);
     ParallelFor(n, [&](std::size_t i) {
         const KeyIndex& index = orders[i]->index_;
         bool ok = index.Size() <= count;
         if (ok) {
-            stored[i].resize(count);
-            has[i].resize(count, 0);
+            stored[i] = PageArray<std::string_view>(count);
+            has[i] = PageArray<char>(count);
             index.ForEachEntry([&](std::string_view key, uint32_t recno) {
                 if (!ok || recno == 0 || recno > count || has[i][recno - 1] != 0) {
                     ok = false;
@@ -397,7 +397,6 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
         o.lastBuild_ = DeletedSeen{pass.deleted, count};
         o.builtVersion_ = o.version_;
     }
-    ::malloc_trim(0);
     if (!differing.empty()) {
         Rebuild(table, differing);
     }
