@@ -50,13 +50,20 @@ KeyExpression KeyExpression::Compile(std::string_view text, std::span<const Fiel
     return KeyExpression(std::move(expr), length);
 }
 
-void KeyExpression::AppendKeyOf(const RecordRef& record, const EvalSettings& settings,
-                                std::string& keys) const {
+std::optional<std::size_t> KeyExpression::OffsetInRecord(std::size_t recordLength) const {
     const FieldDesc* field = expr_.BareField();
     if (field != nullptr && field->type == 'C' && field->offset >= 0 &&
-        static_cast<std::size_t>(field->offset) + length_ <= record.bytes.size()) {
+        static_cast<std::size_t>(field->offset) + length_ <= recordLength) {
+        return static_cast<std::size_t>(field->offset);
+    }
+    return std::nullopt;
+}
+
+void KeyExpression::AppendKeyOf(const RecordRef& record, const EvalSettings& settings,
+                                std::string& keys) const {
+    if (const auto offset = OffsetInRecord(record.bytes.size())) {
         // The common key, a bare text field: its stored bytes are the key.
-        keys.append(record.bytes.substr(static_cast<std::size_t>(field->offset), length_));
+        keys.append(record.bytes.substr(*offset, length_));
         return;
     }
     const Value v = expr_.Evaluate(record, settings);

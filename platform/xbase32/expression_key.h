@@ -4,6 +4,7 @@
 // the order of the values.
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -32,6 +33,9 @@ class KeyExpression {
     // other).
     void AppendKeyOf(const RecordRef& record, const EvalSettings& settings,
                      std::string& keys) const;
+    // Where the key lies in records of recordLength bytes when it is their own bytes (a bare
+    // text field): every record's key is then KeyLength() bytes from there. nullopt else.
+    std::optional<std::size_t> OffsetInRecord(std::size_t recordLength) const;
 
     // The key bytes a seek or scope text stands for. Char (and a date given as digits, exact
     // off): the text cut to the key length, blank-padded to it with exact on, else a prefix.

@@ -14,6 +14,7 @@
 #include "platform/xbase32/expression_text.h"
 #include "platform/xbase32/file_io.h"
 #include "platform/xbase32/key_index_file.h"
+#include "platform/xbase32/page_array.h"
 #include "platform/xbase32/parallel.h"
 
 namespace xb {
@@ -193,7 +194,32 @@ Pass ReadAllRecords(DbfTable& table, uint32_t count,
     return all;
 }
 
+bool AllBlanks(std::string_view bytes) {
+    static constexpr char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    std::size_t i = 0;
+    for (; i + 8 <= bytes.size(); i += 8) {
+        if (std::memcmp(bytes.data() + i, kBlanks, 8) != 0) {
+            return false;
+        }
+    }
+    for (; i < bytes.size(); ++i) {
+        if (bytes[i] != ' ') {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
+
+std::vector<std::optional<std::size_t>> IndexOrder::DirectKeys(
+    const DbfTable& table, std::span<IndexOrder* const> orders) {
+    std::vector<std::optional<std::size_t>> direct;
+    for (const IndexOrder* o : orders) {
+        direct.push_back(o->key_.OffsetInRecord(static_cast<std::size_t>(table.RecordLength())));
+    }
+    return direct;
+}
 
 void IndexOrder::AppendBuildKey(uint32_t recno, std::string_view record, const EvalSettings& eval,
                                 std::string& key) const {
@@ -211,38 +237,49 @@ void IndexOrder::AppendBuildKey(uint32_t recno, std::string_view record, const E
 
 void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
     const uint32_t count = table.RecordCount();
+    bool freed = false;
     for (IndexOrder* o : orders) {
         // The old entries go first so that they and the new keys are never held at once; an
         // order left empty by a failure below adds every record again at its next access.
+        freed = freed || o->index_.Size() > 0;
         o->index_.Clear();
         o->known_ = 0;
         o->inFlight_.clear();
         o->Changed();
     }
-    ::malloc_trim(0);
+    if (freed) {
+        ::malloc_trim(0);
+    }
     // Each record's key goes to its own slot, so the segments need no joining; records a
     // condition leaves out are closed up afterwards.
-    std::vector<std::string> keys(orders.size());
-    std::vector<std::vector<uint32_t>> recnos(orders.size());
+    std::vector<PageArray<char>> keys;
+    std::vector<PageArray<uint32_t>> recnos;
+    std::vector<std::size_t> used(orders.size(), count);
     std::vector<EvalSettings> evals;
+    const std::vector<std::optional<std::size_t>> direct = DirectKeys(table, orders);
     for (std::size_t i = 0; i < orders.size(); ++i) {
-        keys[i].resize(orders[i]->key_.KeyLength() * count);
-        recnos[i].resize(count);
+        keys.emplace_back(orders[i]->key_.KeyLength() * count);
+        recnos.emplace_back(count);
         evals.push_back(orders[i]->Eval());
     }
-    Pass pass = ReadAllRecords(
-        table, count, [&](uint32_t recno, std::string_view record, std::string& key) {
-            for (std::size_t i = 0; i < orders.size(); ++i) {
-                const IndexOrder& o = *orders[i];
-                if (!o.Included(recno, record)) {
-                    continue;  // its slot keeps record number 0
-                }
-                o.AppendBuildKey(recno, record, evals[i], key);
-                std::memcpy(keys[i].data() + std::size_t{recno - 1} * key.size(), key.data(),
-                            key.size());
-                recnos[i][recno - 1] = recno;
-            }
-        });
+    Pass pass = ReadAllRecords(table, count,
+                               [&](uint32_t recno, std::string_view record, std::string& key) {
+                                   for (std::size_t i = 0; i < orders.size(); ++i) {
+                                       const IndexOrder& o = *orders[i];
+                                       if (!o.Included(recno, record)) {
+                                           continue;  // its slot keeps record number 0
+                                       }
+                                       const std::size_t width = o.key_.KeyLength();
+                                       char* slot = keys[i].data() + std::size_t{recno - 1} * width;
+                                       if (direct[i]) {
+                                           std::memcpy(slot, record.data() + *direct[i], width);
+                                       } else {
+                                           o.AppendBuildKey(recno, record, evals[i], key);
+                                           std::memcpy(slot, key.data(), width);
+                                       }
+                                       recnos[i][recno - 1] = recno;
+                                   }
+                               });
     for (auto& [recno, bytes] : pass.held) {
         for (IndexOrder* o : orders) {
             o->inFlight_.emplace(recno, bytes);
@@ -254,7 +291,7 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
         }
         const std::size_t width = orders[i]->key_.KeyLength();
         std::size_t kept = 0;
-        for (std::size_t r = 0; r < recnos[i].size(); ++r) {
+        for (std::size_t r = 0; r < count; ++r) {
             if (recnos[i][r] == 0) {
                 continue;
             }
@@ -264,16 +301,15 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
             }
             ++kept;
         }
-        keys[i].resize(kept * width);
-        recnos[i].resize(kept);
+        used[i] = kept;
     });
     ParallelFor(orders.size(), [&](std::size_t i) {
-        orders[i]->index_.Build(keys[i], recnos[i]);
-        std::string().swap(keys[i]);
-        std::vector<uint32_t>().swap(recnos[i]);
+        orders[i]->index_.Build(
+            std::string_view(keys[i].data(), used[i] * orders[i]->key_.KeyLength()),
+            std::span<const uint32_t>(recnos[i].data(), used[i]));
+        keys[i].Reset();
+        recnos[i].Reset();
     });
-    // The build's buffers were large; give their pages back rather than keep them resident.
-    ::malloc_trim(0);
     for (IndexOrder* o : orders) {
         o->known_ = count;
         o->lastBuild_ = DeletedSeen{pass.deleted, count};
@@ -287,15 +323,15 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
     const std::size_t n = orders.size();
     // Each record's entry per order, found by its number; a number out of range or twice
     // means the entries differ from a build's.
-    std::vector<std::vector<std::string_view>> stored(n);
-    std::vector<std::vector<char>> has(n);
+    std::vector<PageArray<std::string_view>> stored(n);
+    std::vector<PageArray<char>> has(n);
     const std::unique_ptr<std::atomic<bool>[]> same(new std::atomic<bool>[n]);
     ParallelFor(n, [&](std::size_t i) {
         const KeyIndex& index = orders[i]->index_;
         bool ok = index.Size() <= count;
         if (ok) {
-            stored[i].resize(count);
-            has[i].resize(count, 0);
+            stored[i] = PageArray<std::string_view>(count);
+            has[i] = PageArray<char>(count);
             index.ForEachEntry([&](std::string_view key, uint32_t recno) {
                 if (!ok || recno == 0 || recno > count || has[i][recno - 1] != 0) {
                     ok = false;
@@ -311,6 +347,7 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
     for (const IndexOrder* o : orders) {
         evals.push_back(o->Eval());
     }
+    const std::vector<std::optional<std::size_t>> direct = DirectKeys(table, orders);
     // The pass a build would make, comparing each key with its entry instead of sorting.
     Pass pass = ReadAllRecords(
         table, count, [&](uint32_t recno, std::string_view record, std::string& key) {
@@ -323,11 +360,18 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
                 if (!o.Included(recno, record)) {
                     match = has[i][recno - 1] == 0;
                 } else if (has[i][recno - 1] != 0) {
-                    o.AppendBuildKey(recno, record, evals[i], key);
+                    std::string_view built;
+                    if (direct[i]) {
+                        built = record.substr(*direct[i], o.key_.KeyLength());
+                    } else {
+                        o.AppendBuildKey(recno, record, evals[i], key);
+                        built = key;
+                    }
                     const std::string_view entry = stored[i][recno - 1];
                     // Entries are held without trailing blanks; the rest of the key is blanks.
-                    match = std::memcmp(key.data(), entry.data(), entry.size()) == 0 &&
-                            key.find_first_not_of(' ', entry.size()) == std::string::npos;
+                    match = entry.size() <= built.size() &&
+                            std::memcmp(built.data(), entry.data(), entry.size()) == 0 &&
+                            AllBlanks(built.substr(entry.size()));
                 }
                 if (!match) {
                     same[i].store(false, std::memory_order_relaxed);
@@ -353,7 +397,6 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
         o.lastBuild_ = DeletedSeen{pass.deleted, count};
         o.builtVersion_ = o.version_;
     }
-    ::malloc_trim(0);
     if (!differing.empty()) {
         Rebuild(table, differing);
     }

@@ -8,6 +8,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/xbase32/expression_key.h"
 #include "platform/xbase32/key_index.h"
@@ -110,6 +111,9 @@ class IndexOrder final : public RecordOrder {
     // The key a build gives the record, into key (cleared first).
     void AppendBuildKey(uint32_t recno, std::string_view record, const EvalSettings& eval,
                         std::string& key) const;
+    // Per order, where its keys lie in the records when they are the records' own bytes.
+    static std::vector<std::optional<std::size_t>> DirectKeys(const DbfTable& table,
+                                                              std::span<IndexOrder* const> orders);
     // Adds records above the ones the entries were made for, up to the table's count.
     void CatchUp();
     void CatchUpTo(uint32_t last);

@@ -1,10 +1,12 @@
 #include "platform/xbase32/key_index.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/xbase32/page_array.h"
 #include "platform/xbase32/parallel.h"
 
 namespace xb {
@@ -70,6 +72,140 @@ int CompareKey(std::string_view stored, std::string_view probe) {
         }
     }
     return 0;
+}
+
+// Sorting a build's keys. An item stands for one key; its prefix holds 8 key bytes from the
+// current depth on, big-endian, so that most comparisons are settled by integers.
+struct SortItem {
+    uint64_t prefix;
+    uint32_t recno;
+    uint32_t index;
+};
+
+struct KeyBytes {
+    const char* base;
+    std::size_t length;
+    const char* Of(const SortItem& item) const { return base + std::size_t{item.index} * length; }
+};
+
+uint64_t PrefixAt(const char* key, std::size_t from, std::size_t length) {
+    uint64_t prefix = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(key);
+    for (std::size_t b = from; b < from + 8; ++b) {
+        prefix = (prefix << 8) | (b < length ? p[b] : 0);
+    }
+    return prefix;
+}
+
+// Stable sort of items[0, n) by prefix, least significant byte first; a byte every item
+// shares costs no pass.
+void RadixByPrefix(SortItem* items, SortItem* scratch, std::size_t n) {
+    std::array<std::array<uint32_t, 256>, 8> counts{};
+    for (std::size_t i = 0; i < n; ++i) {
+        const uint64_t p = items[i].prefix;
+        for (std::size_t b = 0; b < 8; ++b) {
+            ++counts[b][(p >> (8 * b)) & 0xFF];
+        }
+    }
+    SortItem* from = items;
+    SortItem* to = scratch;
+    for (std::size_t b = 0; b < 8; ++b) {
+        auto& count = counts[b];
+        if (count[(from[0].prefix >> (8 * b)) & 0xFF] == n) {
+            continue;
+        }
+        uint32_t sum = 0;
+        for (uint32_t& c : count) {
+            const uint32_t here = c;
+            c = sum;
+            sum += here;
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            to[count[(from[i].prefix >> (8 * b)) & 0xFF]++] = from[i];
+        }
+        std::swap(from, to);
+    }
+    if (from != items) {
+        std::memcpy(items, from, n * sizeof(SortItem));
+    }
+}
+
+// Runs of items that share the key bytes before depth and still need sorting from there.
+struct Run {
+    std::size_t first;
+    std::size_t last;
+    std::size_t depth;
+};
+
+// Sorts items[first, last) (at least 64, sharing the key bytes before depth, in record order) by
+// their next 8 key bytes, and adds the runs that share those too yet differ later to deeper.
+void SortLevel(const KeyBytes& keys, SortItem* items, SortItem* scratch, const Run& run,
+               std::vector<Run>& deeper) {
+    for (std::size_t i = run.first; i < run.last; ++i) {
+        items[i].prefix = PrefixAt(keys.Of(items[i]), run.depth, keys.length);
+    }
+    RadixByPrefix(items + run.first, scratch + run.first, run.last - run.first);
+    const std::size_t next = run.depth + 8;
+    if (next >= keys.length) {
+        return;
+    }
+    // Runs that share these 8 bytes are still in record order: they go on by the next 8.
+    const std::size_t tail = keys.length - next;
+    for (std::size_t first = run.first; first < run.last;) {
+        std::size_t last = first + 1;
+        bool allEqual = true;
+        while (last < run.last && items[last].prefix == items[first].prefix) {
+            allEqual = allEqual && std::memcmp(keys.Of(items[first]) + next,
+                                               keys.Of(items[last]) + next, tail) == 0;
+            ++last;
+        }
+        if (!allEqual) {
+            deeper.push_back(Run{first, last, next});
+        }
+        first = last;
+    }
+}
+
+// Sorts items[run) by (key, record); they share the key bytes before run.depth and come in
+// record order. scratch is as long as items.
+void SortRun(const KeyBytes& keys, SortItem* items, SortItem* scratch, const Run& run) {
+    if (run.last - run.first < 64) {
+        const std::size_t depth = run.depth;
+        for (std::size_t i = run.first; i < run.last; ++i) {
+            items[i].prefix = PrefixAt(keys.Of(items[i]), depth, keys.length);
+        }
+        const std::size_t next = depth + 8;
+        std::sort(items + run.first, items + run.last, [&](const SortItem& a, const SortItem& b) {
+            if (a.prefix != b.prefix) {
+                return a.prefix < b.prefix;
+            }
+            if (next < keys.length) {
+                const int c = std::memcmp(keys.Of(a) + next, keys.Of(b) + next, keys.length - next);
+                if (c != 0) {
+                    return c < 0;
+                }
+            }
+            return a.recno < b.recno;
+        });
+        return;
+    }
+    std::vector<Run> deeper;
+    SortLevel(keys, items, scratch, run, deeper);
+    for (const Run& r : deeper) {
+        SortRun(keys, items, scratch, r);
+    }
+}
+
+// The same for all n items, the runs that the first levels leave sorted on a few threads.
+// Each run's result is fixed by its items alone, so the order is the serial one.
+void SortAll(const KeyBytes& keys, SortItem* items, SortItem* scratch, std::size_t n) {
+    std::vector<Run> runs{Run{0, n, 0}};
+    while (runs.size() == 1 && runs.front().last - runs.front().first >= 64) {
+        const Run run = runs.front();
+        runs.clear();
+        SortLevel(keys, items, scratch, run, runs);
+    }
+    ParallelFor(runs.size(), [&](std::size_t r) { SortRun(keys, items, scratch, runs[r]); });
 }
 
 }  // namespace
@@ -146,79 +282,41 @@ void KeyIndex::Build(std::string_view keys, std::span<const uint32_t> recnos) {
     }
     Clear();
     const std::size_t n = recnos.size();
-    constexpr std::size_t kAhead = 16;  // keys are gathered out of order: fetch them early
+    if (n == 0) {
+        return;
+    }
     const std::size_t keyLength = keyLength_;
     const char* base = keys.data();
-    // Most comparisons are settled by integers: the key's first 8 bytes big-endian and the
-    // record number. Only runs that share those 8 bytes yet differ later touch the keys again.
-    struct Item {
-        uint64_t prefix;
-        uint32_t recno;
-        uint32_t index;
-    };
-    std::vector<Item> items(n);
-    const std::size_t prefixBytes = std::min<std::size_t>(8, keyLength);
-    for (std::size_t i = 0; i < n; ++i) {
-        uint64_t prefix = 0;
-        const auto* p = reinterpret_cast<const unsigned char*>(base + i * keyLength);
-        for (std::size_t b = 0; b < 8; ++b) {
-            prefix = (prefix << 8) | (b < prefixBytes ? p[b] : 0);
+    // Large builds work in parts on a few threads.
+    const std::size_t parts = n < (std::size_t{1} << 15) ? 1 : 4;
+    auto at = [&](std::size_t part) { return n * part / parts; };
+    PageArray<SortItem> items(n);
+    PageArray<SortItem> scratch(n);
+    ParallelFor(parts, [&](std::size_t p) {
+        for (std::size_t i = at(p); i < at(p + 1); ++i) {
+            items[i] = SortItem{0, recnos[i], static_cast<uint32_t>(i)};
         }
-        items[i] = Item{prefix, recnos[i], static_cast<uint32_t>(i)};
+    });
+    // The sort keeps equal keys in the order they come in: bring them in record order.
+    if (!std::is_sorted(recnos.begin(), recnos.end())) {
+        std::stable_sort(items.begin(), items.end(),
+                         [](const SortItem& a, const SortItem& b) { return a.recno < b.recno; });
     }
-    // (prefix, record) is a total order, so sorting parts on threads and merging them gives
-    // the serial result.
-    auto byPrefix = [](const Item& a, const Item& b) {
-        return a.prefix != b.prefix ? a.prefix < b.prefix : a.recno < b.recno;
-    };
-    constexpr std::size_t kParts = 4;
-    if (n < (std::size_t{1} << 15)) {
-        std::sort(items.begin(), items.end(), byPrefix);
-    } else {
-        auto at = [&](std::size_t part) {
-            return items.begin() + static_cast<std::ptrdiff_t>(n * part / kParts);
-        };
-        ParallelFor(kParts, [&](std::size_t p) { std::sort(at(p), at(p + 1), byPrefix); });
-        ParallelFor(kParts / 2, [&](std::size_t p) {
-            std::inplace_merge(at(2 * p), at(2 * p + 1), at(2 * p + 2), byPrefix);
-        });
-        std::inplace_merge(at(0), at(kParts / 2), at(kParts), byPrefix);
-    }
-    if (keyLength > 8) {
-        const std::size_t tail = keyLength - 8;
-        auto rest = [base, keyLength](const Item& item) {
-            return base + item.index * keyLength + 8;
-        };
-        for (std::size_t first = 0; first < n;) {
-            std::size_t last = first + 1;
-            bool allEqual = true;
-            while (last < n && items[last].prefix == items[first].prefix) {
-                allEqual =
-                    allEqual && std::memcmp(rest(items[first]), rest(items[last]), tail) == 0;
-                ++last;
-            }
-            if (!allEqual) {
-                std::sort(items.begin() + static_cast<std::ptrdiff_t>(first),
-                          items.begin() + static_cast<std::ptrdiff_t>(last),
-                          [&](const Item& a, const Item& b) {
-                              const int c = std::memcmp(rest(a), rest(b), tail);
-                              return c != 0 ? c < 0 : a.recno < b.recno;
-                          });
-            }
-            first = last;
-        }
-    }
+    const KeyBytes bytes{base, keyLength};
+    SortAll(bytes, items.data(), scratch.data(), n);
+    scratch.Reset();
+    constexpr std::size_t kAhead = 16;  // keys are gathered out of order: fetch them early
     for (std::size_t i = 0; i < n; ++i) {
         if (i + kAhead < n) {
-            const char* ahead = base + items[i + kAhead].index * keyLength;
+            const char* ahead = bytes.Of(items[i + kAhead]);
             for (std::size_t line = 0; line < keyLength; line += 64) {
                 __builtin_prefetch(ahead + line);
             }
         }
-        const Item& item = items[i];
-        const char* key = base + item.index * keyLength;
+        const SortItem& item = items[i];
+        const char* key = bytes.Of(item);
         if (i > 0 && item.recno == items[i - 1].recno &&
-            std::memcmp(key, base + items[i - 1].index * keyLength, keyLength) == 0) {
+            std::memcmp(key, bytes.Of(items[i - 1]), keyLength) == 0) {
             continue;  // the same entry twice
         }
         const std::string_view significant = Significant(std::string_view(key, keyLength));

@@ -162,18 +162,31 @@ void SaveKeyIndexFile(const std::string& path, const IndexFileInfo& info, const 
     PutU32(out, static_cast<uint32_t>(info.condition.size()));
     out += info.condition;
     PutU64(out, index.Size());
+    // The entries' size is known beforehand: they are written in place.
+    const std::size_t entriesAt = out.size();
+    out.resize(entriesAt + (trimBlanks ? index.StoredKeyBytes() + index.Size() * (2 + 4)
+                                       : index.Size() * (keyLength + 4)));
+    char* at = out.data() + entriesAt;
     index.ForEachEntry([&](std::string_view key, uint32_t recno) {
         // The index holds keys without their trailing blanks; text keys are stored so.
         if (trimBlanks) {
-            out.push_back(static_cast<char>(key.size() & 0xFF));
-            out.push_back(static_cast<char>(key.size() >> 8));
-            out += key;
+            at[0] = static_cast<char>(key.size() & 0xFF);
+            at[1] = static_cast<char>(key.size() >> 8);
+            at += 2;
+            std::memcpy(at, key.data(), key.size());
+            at += key.size();
         } else {
-            out += key;
-            out.append(keyLength - key.size(), ' ');
+            std::memcpy(at, key.data(), key.size());
+            std::memset(at + key.size(), ' ', keyLength - key.size());
+            at += keyLength;
         }
-        PutU32(out, recno);
+        for (int i = 0; i < 4; ++i) {
+            *at++ = static_cast<char>((recno >> (8 * i)) & 0xFF);
+        }
     });
+    if (at != out.data() + out.size()) {
+        throw IndexFileError("Index file \"" + path + "\" not written: entries changed size");
+    }
     PutU32(out, Crc32(out.data(), out.size()));
 
     static std::atomic<unsigned> counter{0};

@@ -217,6 +217,9 @@ void PackTable(DbfTable& table, int memoBlockSize, bool mayKeepFiles) {
                 ++kept;
             }
             out.WriteAt(writeAt, chunk.data(), chunk.size());
+            // Start writing it out now, so that the flush below has little left to wait for.
+            ::sync_file_range(out.Fd(), static_cast<off_t>(writeAt),
+                              static_cast<off_t>(chunk.size()), SYNC_FILE_RANGE_WRITE);
             writeAt += chunk.size();
             chunk.clear();
         }

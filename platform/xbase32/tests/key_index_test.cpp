@@ -127,28 +127,41 @@ INSTANTIATE_TEST_SUITE_P(Shapes, KeyIndexModelTest,
                                     (info.param.descending ? "Descending" : "Ascending");
                          });
 
-// A build large enough to sort in parts on threads gives the serial order: equal keys by
-// record, repeated entries once, bytes above 0x7F high, keys equal in their first 8 bytes.
+// A large build gives the order of a plain sort: equal keys by record, repeated entries once,
+// bytes above 0x7F high, keys that first differ at any depth (in or past their first 8 bytes,
+// several 8-byte steps in), records given in order (as a table is read) or shuffled.
 TEST(KeyIndex, LargeBuildMatchesASortedModel) {
-    for (const std::size_t keyLength : {std::size_t{3}, std::size_t{20}}) {
-        SCOPED_TRACE(keyLength);
-        std::mt19937 rng(static_cast<unsigned>(keyLength));
+    struct Case {
+        std::size_t keyLength;
+        std::vector<std::size_t> varied;  // the key bytes that differ between keys
+        bool inRecordOrder;
+    };
+    const Case cases[] = {
+        {3, {0, 1, 2}, false},     {20, {0, 1, 19}, false},       {20, {0, 1, 19}, true},
+        {150, {9, 30, 149}, true}, {150, {2, 17, 40, 99}, false}, {50, {12, 13}, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message()
+                     << c.keyLength << " " << c.varied.size() << " " << c.inRecordOrder);
+        std::mt19937 rng(static_cast<unsigned>(c.keyLength + c.varied.size()));
         const char alphabet[] = {' ', 'a', '\xEB', 'Z'};
         std::set<Entry> model;
         std::string packed;
         std::vector<uint32_t> recnos;
         for (uint32_t i = 0; i < 70000; ++i) {
-            std::string key(keyLength, ' ');
-            key[0] = alphabet[rng() % sizeof alphabet];
-            key[1] = alphabet[rng() % sizeof alphabet];
-            key.back() = alphabet[rng() % sizeof alphabet];
-            const uint32_t recno = 1 + static_cast<uint32_t>(rng() % 60000);  // some twice
+            std::string key(c.keyLength, 'k');
+            for (const std::size_t at : c.varied) {
+                key[at] = alphabet[rng() % sizeof alphabet];
+            }
+            // In record order: ascending, some twice; else anywhere, some twice.
+            const uint32_t recno =
+                c.inRecordOrder ? 1 + i - i % 7 / 6 : 1 + static_cast<uint32_t>(rng() % 60000);
             model.emplace(key, recno);
             packed += key;
             recnos.push_back(recno);
         }
         for (const bool descending : {false, true}) {
-            KeyIndex index(keyLength, descending);
+            KeyIndex index(c.keyLength, descending);
             index.Build(packed, recnos);
             EXPECT_EQ(Walk(index), Expected(model, descending)) << descending;
         }
