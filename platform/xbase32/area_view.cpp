@@ -191,7 +191,7 @@ void AreaView::Reindex() {
             NoteDeleted(seen->deleted, seen->records);
         }
     }
-    ParallelFor(stale.size(), [&](std::size_t i) { stale[i]->Save(); });
+    ParallelFor(stale.size(), [&](std::size_t i) { stale[i]->SaveIfChanged(); });
     ++shape_;
     area_.GoTop();
 }

@@ -158,7 +158,7 @@ Pass ReadAllRecords(DbfTable& table, uint32_t count,
     // Asked before the records are read: a record let go of after this reads as finished.
     const std::vector<uint32_t> held = table.RecordsHeldElsewhere(1, count);
     const uint32_t block = BlockRecords(table);
-    const uint32_t segments = std::clamp<uint32_t>(count / std::max<uint32_t>(block, 1), 1, 4);
+    const uint32_t segments = std::clamp<uint32_t>(count / std::max<uint32_t>(block, 1), 1, 8);
     std::vector<Pass> parts(segments);
     ParallelFor(segments, [&](std::size_t s) {
         Pass& part = parts[s];
@@ -387,8 +387,12 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
             differing.push_back(&o);
             continue;
         }
-        // A build would give these very entries: they stay, and are written as a build's.
-        o.dirty_ = true;
+        // A build would give these very entries: they stay. Their file is written as a
+        // build's unless it already holds exactly them: nothing changed since this open saved
+        // it, no record was in flight, and nobody replaced the file since.
+        const bool fileHoldsThem = !o.dirty_ && o.known_ == count && pass.held.empty() &&
+                                   o.savedFile_ && StatOf(o.path_) == o.savedFile_;
+        o.dirty_ = !fileHoldsThem;
         o.known_ = count;
         o.inFlight_.clear();
         for (const auto& [recno, bytes] : pass.held) {

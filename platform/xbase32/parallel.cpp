@@ -12,7 +12,7 @@ namespace xb {
 namespace {
 
 // The engine shares the machine with the program's windows: a small pool is enough.
-constexpr unsigned kMaxThreads = 4;
+constexpr unsigned kMaxThreads = 8;
 
 // Work that a piece starts runs on that piece's own thread: the pool never grows past its size.
 thread_local bool t_inPiece = false;
