@@ -11,7 +11,8 @@ namespace xb {
 
 namespace {
 
-// The engine shares the machine with the program's windows: a small pool is enough.
+// Builds run while the windows wait for them; beyond eight threads the passes are bound by
+// memory, not cores.
 constexpr unsigned kMaxThreads = 8;
 
 // Work that a piece starts runs on that piece's own thread: the pool never grows past its size.
