@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -92,6 +93,23 @@ TEST(Crc32, StandardCheckValue) {
     const std::string long_(1000, 'x');
     // Pieces continue the running value.
     EXPECT_EQ(Crc32(long_.data() + 3, 997, Crc32(long_.data(), 3)), Crc32(long_.data(), 1000));
+}
+
+TEST(Crc32, LargeBuffersDoneInPiecesGiveTheRunningValue) {
+    // Large enough to be split over threads; its parts small enough to be done in one go.
+    std::string big(21u << 20, '\0');
+    uint32_t x = 12345;
+    for (char& c : big) {
+        x = x * 1103515245u + 12345u;
+        c = static_cast<char>(x >> 24);
+    }
+    const std::size_t third = big.size() / 3 + 1;
+    uint32_t chained = Crc32(big.data(), 5);
+    for (std::size_t at = 5; at < big.size(); at += third) {
+        chained = Crc32(big.data() + at, std::min(third, big.size() - at), chained);
+    }
+    EXPECT_EQ(Crc32(big.data(), big.size()), chained);
+    EXPECT_EQ(Crc32(big.data() + 5, big.size() - 5, Crc32(big.data(), 5)), chained);
 }
 
 TEST_F(KeyIndexFileTest, RoundTripKeepsEntriesAndDefinition) {
