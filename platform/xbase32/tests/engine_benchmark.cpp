@@ -170,7 +170,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
             }
         }
     }
-    // Mean milliseconds of a benchmark (all of this file's start-up figures are in ms).
+    // Mean time per iteration of a benchmark, in its own unit (start-up in ms, lookups in ns).
     double Of(const std::string& name) const {
         const auto it = means_.find(name);
         return it == means_.end() || it->second.count == 0
@@ -201,6 +201,12 @@ int main(int argc, char** argv) {
     if (engine > 0 && sqlite > 0) {
         std::printf("start-up %.1f ms, SQLite 13 CREATE INDEX %.1f ms: ratio %.3f\n", engine,
                     sqlite, engine / sqlite);
+    }
+    const double seek = reporter.Of("BM_EngineSeekNumber");
+    const double lookup = reporter.Of("BM_SqliteLookupNumber");
+    if (seek > 0 && lookup > 0) {
+        std::printf("sx_Seek %.0f ns, SQLite lookup %.0f ns: ratio %.3f\n", seek, lookup,
+                    seek / lookup);
     }
     benchmark::Shutdown();
     return 0;
