@@ -356,6 +356,11 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
                     continue;
                 }
                 const IndexOrder& o = *orders[i];
+                // Entries lie in key order, records come in record order: fetch ahead.
+                constexpr uint32_t kAhead = 8;
+                if (recno + kAhead <= count && has[i][recno + kAhead - 1] != 0) {
+                    __builtin_prefetch(stored[i][recno + kAhead - 1].data());
+                }
                 bool match = false;
                 if (!o.Included(recno, record)) {
                     match = has[i][recno - 1] == 0;

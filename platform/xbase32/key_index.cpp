@@ -141,7 +141,12 @@ struct Run {
 // their next 8 key bytes, and adds the runs that share those too yet differ later to deeper.
 void SortLevel(const KeyBytes& keys, SortItem* items, SortItem* scratch, const Run& run,
                std::vector<Run>& deeper) {
+    // Below the first level the items no longer lie in key order: fetch their keys early.
+    constexpr std::size_t kAhead = 16;
     for (std::size_t i = run.first; i < run.last; ++i) {
+        if (i + kAhead < run.last) {
+            __builtin_prefetch(keys.Of(items[i + kAhead]) + run.depth);
+        }
         items[i].prefix = PrefixAt(keys.Of(items[i]), run.depth, keys.length);
     }
     RadixByPrefix(items + run.first, scratch + run.first, run.last - run.first);
@@ -155,6 +160,9 @@ void SortLevel(const KeyBytes& keys, SortItem* items, SortItem* scratch, const R
         std::size_t last = first + 1;
         bool allEqual = true;
         while (last < run.last && items[last].prefix == items[first].prefix) {
+            if (allEqual && last + kAhead < run.last) {
+                __builtin_prefetch(keys.Of(items[last + kAhead]) + next);
+            }
             allEqual = allEqual && std::memcmp(keys.Of(items[first]) + next,
                                                keys.Of(items[last]) + next, tail) == 0;
             ++last;
