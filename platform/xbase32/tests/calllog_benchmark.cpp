@@ -5,12 +5,10 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 #include <stdlib.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <random>
 #include <stdexcept>
@@ -19,6 +17,7 @@
 
 #include "platform/xbase32/dbf_table.h"
 #include "platform/xbase32/expression_text.h"
+#include "platform/xbase32/tests/resident_memory.h"
 #include "platform/xbase32/xbase32.h"
 
 namespace xb {
@@ -198,15 +197,6 @@ double SqliteIndexSeconds() {
     return seconds;
 }
 
-double ResidentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    std::size_t pages = 0;
-    std::size_t resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE))) /
-           (1024 * 1024);
-}
-
 // The engine's start-up is the timed figure; SQLite's indexes over the same rows are made
 // beside it in every iteration, and the ratio of the two is reported.
 void BM_CallLogStartUpAgainstSqlite(benchmark::State& state) {
@@ -227,12 +217,10 @@ void BM_CallLogStartUpAgainstSqlite(benchmark::State& state) {
         engine += seconds;
         sqlite += SqliteIndexSeconds();
     }
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     state.counters["sqlite_ms"] = sqlite * 1000 / static_cast<double>(state.iterations());
     state.counters["ratio"] = engine / sqlite;
     state.counters["rss_open_MB"] = openResident;
-    state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
+    state.counters["peak_rss_MB"] = PeakResidentMegabytes();
 }
 BENCHMARK(BM_CallLogStartUpAgainstSqlite)
     ->Unit(benchmark::kMillisecond)

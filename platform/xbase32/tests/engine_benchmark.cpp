@@ -4,18 +4,16 @@
 
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/xbase32/dbf_table.h"
 #include "platform/xbase32/tests/key_index_benchmark_data.h"
+#include "platform/xbase32/tests/resident_memory.h"
 #include "platform/xbase32/xbase32.h"
 
 namespace xb {
@@ -74,15 +72,6 @@ void StartUp(const BookFiles& files) {
     sx_Commit();
 }
 
-double ResidentMegabytes() {
-    std::ifstream statm("/proc/self/statm");
-    std::size_t pages = 0;
-    std::size_t resident = 0;
-    statm >> pages >> resident;
-    return static_cast<double>(resident * static_cast<std::size_t>(sysconf(_SC_PAGESIZE))) /
-           (1024 * 1024);
-}
-
 // Pack, the 13 indexes and the reindex, with the flushes of close and commit. The resident
 // figures include the generated rows the benchmark holds (about 65 MB).
 void BM_EnginePackIndexReindex(benchmark::State& state) {
@@ -99,10 +88,8 @@ void BM_EnginePackIndexReindex(benchmark::State& state) {
         state.ResumeTiming();
     }
     sx_CloseAll();
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
     state.counters["rss_open_MB"] = openResident;
-    state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024;
+    state.counters["peak_rss_MB"] = PeakResidentMegabytes();
 }
 BENCHMARK(BM_EnginePackIndexReindex)->Unit(benchmark::kMillisecond);
 
