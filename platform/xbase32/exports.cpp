@@ -12,6 +12,7 @@
 #include "platform/xbase32/engine.h"
 #include "platform/xbase32/error.h"
 #include "platform/xbase32/field_value.h"
+#include "platform/xbase32/page_array.h"
 #include "platform/xbase32/text_export.h"
 #include "platform/xbase32/xbase32.h"
 
@@ -26,6 +27,7 @@ int32_t g_notifyCode = 0;
 template <typename R, typename F>
 R Guard(R failure, F&& body) {
     const xb::CallScope call;
+    xb::ReleaseKeptPages();  // a run of index builds has ended
     g_lastError.clear();
     try {
         return body();
@@ -463,6 +465,7 @@ sx_bool sx_IsEncrypted(int32_t) {
 
 int32_t sx_Index(const char* file, const char* key, int32_t option, sx_bool descending,
                  const char* condition) {
+    const xb::KeepBuildPages keep;  // for the build that may well follow
     return Guard<int32_t>(0, [&] {
         return View().Index(Arg(file), Arg(key), option, descending != 0, Arg(condition));
     });
