@@ -138,10 +138,9 @@ uint32_t DbfTable::ReadCount() {
     countCall_ = t_call;
     if (mode_ != OpenMode::kExclusive) {
         uint32_t count = 0;
-        if (map_.Covers(4, sizeof count)) {
-            // Written by other processes while we look: one aligned load, never a torn one.
-            count = le32toh(
-                __atomic_load_n(reinterpret_cast<const uint32_t*>(map_.At(4)), __ATOMIC_ACQUIRE));
+        // Written by other processes while we look: four aligned bytes, read in one load.
+        if (map_.Read(4, sizeof count, &count)) {
+            count = le32toh(count);
         } else {
             unsigned char b[4];
             dbf_.ReadExact(4, b, sizeof b);
@@ -177,9 +176,7 @@ void DbfTable::ReadRecords(uint32_t first, uint32_t n, char* buffer) const {
     // Bulk reads go through pread: one call pays for many records, and pages touched through
     // the mapping count as this process's resident memory until it is unmapped.
     constexpr size_t kMappedReadLimit = 64 * 1024;
-    if (bytes <= kMappedReadLimit && map_.Covers(at, bytes)) {
-        std::memcpy(buffer, map_.At(at), bytes);
-    } else {
+    if (bytes > kMappedReadLimit || !map_.Read(at, bytes, buffer)) {
         dbf_.ReadExact(at, buffer, bytes);
     }
     g_recordsRead.fetch_add(n, std::memory_order_relaxed);

@@ -1,10 +1,60 @@
 #include "platform/xbase32/file_map.h"
 
+#include <setjmp.h>
+#include <signal.h>
 #include <sys/mman.h>
 
+#include <cstring>
+#include <mutex>
 #include <utility>
 
 namespace xb {
+
+namespace {
+
+// A read of a mapped page past the file's end raises SIGBUS. Reads through a view jump back
+// to their caller; any other SIGBUS goes to whatever handled it before.
+thread_local sigjmp_buf* t_reading = nullptr;
+struct sigaction g_before {};
+
+void OnBusError(int signal, siginfo_t* info, void* context) {
+    if (sigjmp_buf* reading = t_reading) {
+        t_reading = nullptr;
+        siglongjmp(*reading, 1);
+    }
+    // Not ours: the previous action takes the fault when the instruction runs again.
+    sigaction(SIGBUS, &g_before, nullptr);
+    (void)signal;
+    (void)info;
+    (void)context;
+}
+
+void CatchBusErrors() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        struct sigaction action {};
+        action.sa_sigaction = OnBusError;
+        action.sa_flags = SA_SIGINFO | SA_NODEFER;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGBUS, &action, &g_before);
+    });
+}
+
+}  // namespace
+
+bool FileMap::Read(uint64_t at, std::size_t n, void* out) const {
+    if (!Covers(at, n)) {
+        return false;
+    }
+    sigjmp_buf jump;
+    if (sigsetjmp(jump, 0) != 0) {
+        return false;  // t_reading was cleared by the handler
+    }
+    t_reading = &jump;
+    std::memcpy(out, base_ + at, n);
+    t_reading = nullptr;
+    return true;
+}
 
 FileMap::FileMap(FileMap&& other) noexcept
     : base_(std::exchange(other.base_, nullptr)), length_(std::exchange(other.length_, 0)) {}
@@ -33,6 +83,7 @@ FileMap FileMap::Of(int fd, std::size_t length) {
     if (p == MAP_FAILED) {
         return m;
     }
+    CatchBusErrors();
     m.base_ = static_cast<const char*>(p);
     m.length_ = length;
     return m;

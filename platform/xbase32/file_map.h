@@ -23,7 +23,11 @@ class FileMap {
 
     std::size_t Length() const { return length_; }
     bool Covers(uint64_t at, std::size_t n) const { return at <= length_ && n <= length_ - at; }
-    const char* At(uint64_t at) const { return base_ + at; }
+
+    // Copies [at, at + n) into out. False when the view does not cover it, or when the file
+    // turned out shorter there (another program cut it): the caller then reads with a system
+    // call, which reports that as an error instead of ending the process.
+    bool Read(uint64_t at, std::size_t n, void* out) const;
 
   private:
     const char* base_ = nullptr;
