@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/rtl/date_time.h"
+#include "platform/xbase32/expression_text.h"
 #include "xbase/descriptor_cache.h"
 #include "xbase/engine_api.h"
 #include "xbase/engine_record.h"
@@ -54,12 +55,6 @@ const FieldLayout* LayoutOf(TVCLWorkArea& wa, uint16_t n) {
 
 namespace {
 
-std::string_view TrimmedRight(std::string_view text) {
-    while (!text.empty() && text.back() == ' ')
-        text.remove_suffix(1);
-    return text;
-}
-
 std::string Text(const char* text) {
     return text != nullptr ? text : "";
 }
@@ -76,7 +71,7 @@ void GetValue(TVCLWorkArea& wa, const FieldLayout& f, const char* record, void* 
     switch (f.type) {
         case kFldText: {
             const std::string text =
-                f.textForm ? Text(e.sx_GetTrimString(name)) : std::string(TrimmedRight(raw));
+                f.textForm ? Text(e.sx_GetTrimString(name)) : std::string(xb::TrimRight(raw));
             char* out = static_cast<char*>(value);
             const size_t n = std::min(text.size(), static_cast<size_t>(f.width));
             std::memset(out, 0, static_cast<size_t>(f.width) + 1);

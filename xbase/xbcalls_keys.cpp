@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/xbase32/expression_text.h"
 #include "xbase/descriptor_cache.h"
 #include "xbase/engine_api.h"
 #include "xbase/engine_record.h"
@@ -45,19 +46,9 @@ std::string KeyOfEngineRecord(const std::string& key, int32_t evalType) {
     }
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && text.back() == ' ') {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 // The text field whose bare name is the whole key expression; 0 when it is anything else.
 uint16_t BareTextField(TVCLWorkArea& wa, const std::string& expression) {
-    const std::string name(TrimBlanks(expression));
+    const std::string name(xb::TrimLeft(xb::TrimRight(expression)));
     if (name.empty()) {
         return 0;
     }

@@ -2,7 +2,6 @@
 
 #include <atomic>
 
-#include <endian.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -137,16 +136,13 @@ bool DbfTable::Holds(int64_t recno) {
 uint32_t DbfTable::ReadCount() {
     countCall_ = t_call;
     if (mode_ != OpenMode::kExclusive) {
-        uint32_t count = 0;
-        // Written by other processes while we look: four aligned bytes, read in one load.
-        if (map_.Read(4, sizeof count, &count)) {
-            count = le32toh(count);
-        } else {
-            unsigned char b[4];
+        unsigned char b[4];
+        if (!map_.Read(4, sizeof b, b)) {
             dbf_.ReadExact(4, b, sizeof b);
-            count = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
-                    static_cast<uint32_t>(b[2]) << 16 | static_cast<uint32_t>(b[3]) << 24;
         }
+        const uint32_t count = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
+                               static_cast<uint32_t>(b[2]) << 16 |
+                               static_cast<uint32_t>(b[3]) << 24;
         // Shared opens only ever grow the file, so while the count stays as it was and the
         // file held all of it, it still does: no need to ask for the file's size.
         if (count == header_.recordCount && count_ == count) {

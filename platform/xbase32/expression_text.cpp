@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <system_error>
 
 namespace xb {
@@ -70,6 +71,11 @@ std::string LowerCp1252(std::string_view text) {
 }
 
 std::string_view TrimRight(std::string_view text) {
+    // Eight blanks at a time first: wide text fields and keys end in long runs of them.
+    static constexpr char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
+    while (text.size() >= 8 && std::memcmp(text.data() + text.size() - 8, kBlanks, 8) == 0) {
+        text.remove_suffix(8);
+    }
     while (!text.empty() && text.back() == ' ') {
         text.remove_suffix(1);
     }

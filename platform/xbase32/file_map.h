@@ -21,7 +21,6 @@ class FileMap {
     // then read with system calls.
     static FileMap Of(int fd, std::size_t length);
 
-    std::size_t Length() const { return length_; }
     bool Covers(uint64_t at, std::size_t n) const { return at <= length_ && n <= length_ - at; }
 
     // Copies [at, at + n) into out. False when the view does not cover it, or when the file

@@ -194,22 +194,6 @@ Pass ReadAllRecords(DbfTable& table, uint32_t count,
     return all;
 }
 
-bool AllBlanks(std::string_view bytes) {
-    static constexpr char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    std::size_t i = 0;
-    for (; i + 8 <= bytes.size(); i += 8) {
-        if (std::memcmp(bytes.data() + i, kBlanks, 8) != 0) {
-            return false;
-        }
-    }
-    for (; i < bytes.size(); ++i) {
-        if (bytes[i] != ' ') {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
 std::vector<std::optional<std::size_t>> IndexOrder::DirectKeys(
@@ -376,7 +360,7 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
                     // Entries are held without trailing blanks; the rest of the key is blanks.
                     match = entry.size() <= built.size() &&
                             std::memcmp(built.data(), entry.data(), entry.size()) == 0 &&
-                            AllBlanks(built.substr(entry.size()));
+                            TrimRight(built.substr(entry.size())).empty();
                 }
                 if (!match) {
                     same[i].store(false, std::memory_order_relaxed);

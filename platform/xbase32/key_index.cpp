@@ -6,6 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/xbase32/expression_text.h"
 #include "platform/xbase32/page_array.h"
 #include "platform/xbase32/parallel.h"
 
@@ -28,20 +29,6 @@ void PutRecno(char* out, uint32_t recno) {
 uint32_t GetRecno(const char* in) {
     const auto* u = reinterpret_cast<const unsigned char*>(in);
     return (uint32_t{u[0]} << 24) | (uint32_t{u[1]} << 16) | (uint32_t{u[2]} << 8) | u[3];
-}
-
-// The key without its trailing blanks.
-std::string_view Significant(std::string_view key) {
-    std::size_t n = key.size();
-    // Eight blanks at a time first: wide text keys end in long runs of them.
-    static constexpr char kBlanks[8] = {' ', ' ', ' ', ' ', ' ', ' ', ' ', ' '};
-    while (n >= 8 && std::memcmp(key.data() + n - 8, kBlanks, 8) == 0) {
-        n -= 8;
-    }
-    while (n > 0 && key[n - 1] == ' ') {
-        --n;
-    }
-    return key.substr(0, n);
 }
 
 // A stored key (blanks implied after it) against the first probe.size() bytes of a key.
@@ -327,7 +314,7 @@ void KeyIndex::Build(std::string_view keys, std::span<const uint32_t> recnos) {
             std::memcmp(key, bytes.Of(items[i - 1]), keyLength) == 0) {
             continue;  // the same entry twice
         }
-        const std::string_view significant = Significant(std::string_view(key, keyLength));
+        const std::string_view significant = TrimRight(std::string_view(key, keyLength));
         if (chunks_.empty() || !Fits(chunks_.back(), significant)) {
             NewChunk();
         }
@@ -342,7 +329,7 @@ bool KeyIndex::AppendSorted(std::string_view key, uint32_t recno) {
         throw std::invalid_argument("key of " + std::to_string(key.size()) +
                                     " bytes in an index of " + std::to_string(keyLength_));
     }
-    const std::string_view significant = Significant(key);
+    const std::string_view significant = TrimRight(key);
     if (!chunks_.empty()) {
         const Chunk& last = chunks_.back();
         const std::size_t slot = last.offsets.size() - 1;
@@ -402,7 +389,7 @@ std::size_t KeyIndex::ChunkFor(const Probe& probe) const {
 }
 
 bool KeyIndex::Insert(std::string_view key, uint32_t recno) {
-    const std::string_view significant = Significant(CheckedKey(key));
+    const std::string_view significant = TrimRight(CheckedKey(key));
     if (chunks_.empty()) {
         NewChunk().Append(significant, recno);
         size_ = 1;
