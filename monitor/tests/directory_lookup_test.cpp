@@ -16,7 +16,6 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <thread>
 
 #include <gtest/gtest.h>
@@ -25,6 +24,7 @@
 #include "monitor/directory_command.h"
 #include "monitor/directory_runner_qt.h"
 #include "monitor/settings.h"
+#include "monitor/tests/fake_foongrep_files.h"
 #include "platform/os/process_start.h"
 #include "platform/rtl/program_folder.h"
 
@@ -51,10 +51,7 @@ class RecordingView : public LookupView {
 };
 
 // One pid and argument vector per run of the fake.
-struct FakeRun {
-    pid_t pid = 0;
-    std::vector<std::string> argv;
-};
+using FakeRun = fakefoongrep::Run;
 
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
@@ -85,8 +82,7 @@ class FakeFoongrepTest : public ::testing::Test {
         rtl::SetProgramDir(program_.string());
         folder_ = (program_ / "Foon grep").string() + "/";
         fs::create_symlink(BELVERIN_FAKE_FOONGREP, folder_ + "foongrep");
-        ::setenv("FAKE_FOONGREP_FIXTURE", (program_ / "fixture").c_str(), 1);
-        ::setenv("FAKE_FOONGREP_LOG", (program_ / "runs").c_str(), 1);
+        fakefoongrep::UseFiles(program_ / "fixture", program_ / "runs");
         instellingen = Instellingen{};
         instellingen.foongrepdir = "Foon grep";  // counts from the program folder
         huidigebeller = telefoonrecordtype{};
@@ -99,28 +95,11 @@ class FakeFoongrepTest : public ::testing::Test {
         fs::remove_all(program_);
     }
 
-    void Fixture(const std::string& rows) {
-        std::ofstream(program_ / "fixture", std::ios::binary) << rows;
+    void Fixture(const std::string& rows) const {
+        fakefoongrep::WriteAnswers(program_ / "fixture", rows);
     }
 
-    std::vector<FakeRun> Runs() const {
-        std::ifstream in(program_ / "runs", std::ios::binary);
-        std::stringstream data;
-        data << in.rdbuf();
-        std::vector<FakeRun> runs;
-        for (std::string record; std::getline(data, record, '\n');) {
-            FakeRun run;
-            std::stringstream fields(record);
-            std::string field;
-            std::getline(fields, field, '\0');
-            run.pid = static_cast<pid_t>(std::stol(field));
-            while (std::getline(fields, field, '\0')) {
-                run.argv.push_back(field);
-            }
-            runs.push_back(run);
-        }
-        return runs;
-    }
+    std::vector<FakeRun> Runs() const { return fakefoongrep::ReadRuns(program_ / "runs"); }
 
     // Spins the event loop until `start` has called its completion.
     void RunUntilDone(const std::function<void(std::function<void()>)>& start) {

@@ -16,7 +16,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -28,6 +27,7 @@
 #include "monitor/book/tests/klapper_fixture.h"
 #include "monitor/book/tests/log_table.h"
 #include "monitor/settings.h"
+#include "monitor/tests/fake_foongrep_files.h"
 #include "platform/db/field.h"
 #include "platform/os/desktop_dialer.h"
 #include "platform/os/process_start.h"
@@ -66,8 +66,7 @@ class LogCommandsTest : public KlapperTest {
         fgFolder = folder + "fg/";
         fs::create_directories(fgFolder);
         fs::create_symlink(BELVERIN_FAKE_FOONGREP, fgFolder + "foongrep");
-        ::setenv("FAKE_FOONGREP_FIXTURE", (folder + "fixture").c_str(), 1);
-        ::setenv("FAKE_FOONGREP_LOG", (folder + "runs").c_str(), 1);
+        fakefoongrep::UseFiles(folder + "fixture", folder + "runs");
         monitor::instellingen.foongrepdir = fgFolder;
         monitor::instellingen.zoektijd = "5";
         beep.beeps = 0;
@@ -96,20 +95,12 @@ class LogCommandsTest : public KlapperTest {
         return *window;
     }
     xbase::TTable& t1() { return window->t1(); }
-    void Fixture(const std::string& rows) {
-        std::ofstream(folder + "fixture", std::ios::binary) << rows;
-    }
+    void Fixture(const std::string& rows) { fakefoongrep::WriteAnswers(folder + "fixture", rows); }
     // The numbers the fake was run for, in order.
     std::vector<std::string> RunNumbers() {
-        std::ifstream in(folder + "runs", std::ios::binary);
         std::vector<std::string> numbers;
-        for (std::string record; std::getline(in, record, '\n');) {
-            std::stringstream fields(record);
-            std::vector<std::string> argv;
-            for (std::string field; std::getline(fields, field, '\0');) {
-                argv.push_back(field);
-            }
-            numbers.push_back(argv.size() > 9 ? argv[9].substr(2) : "?");
+        for (const fakefoongrep::Run& run : fakefoongrep::ReadRuns(folder + "runs")) {
+            numbers.push_back(run.argv.size() > 8 ? run.argv[8].substr(2) : "?");
         }
         return numbers;
     }

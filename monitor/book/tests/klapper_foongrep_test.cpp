@@ -14,16 +14,15 @@
 #include <QTimer>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "monitor/book/ftelefoonklapper.h"
 #include "monitor/book/tests/klapper_fixture.h"
 #include "monitor/settings.h"
+#include "monitor/tests/fake_foongrep_files.h"
 #include "platform/db/field.h"
 #include "platform/os/process_start.h"
 #include "platform/rtl/program_folder.h"
@@ -57,8 +56,7 @@ class KlapperFoongrepTest : public KlapperTest {
         fgFolder = folder + "fg/";
         fs::create_directories(fgFolder);
         fs::create_symlink(BELVERIN_FAKE_FOONGREP, fgFolder + "foongrep");
-        ::setenv("FAKE_FOONGREP_FIXTURE", (folder + "fixture").c_str(), 1);
-        ::setenv("FAKE_FOONGREP_LOG", (folder + "runs").c_str(), 1);
+        fakefoongrep::UseFiles(folder + "fixture", folder + "runs");
         monitor::instellingen.foongrepdir = fgFolder;
         monitor::instellingen.zoektijd = "5";
         beep.beeps = 0;
@@ -79,22 +77,12 @@ class KlapperFoongrepTest : public KlapperTest {
         window->FormCreate();
         return *window;
     }
-    void Fixture(const std::string& rows) {
-        std::ofstream(folder + "fixture", std::ios::binary) << rows;
-    }
-    // The numbers the fake was run for, in order ("-t" and the number as one argument).
+    void Fixture(const std::string& rows) { fakefoongrep::WriteAnswers(folder + "fixture", rows); }
+    // The arguments of each run of the fake, in order ("-t" and the number as one argument).
     std::vector<std::vector<std::string>> Runs() {
-        std::ifstream in(folder + "runs", std::ios::binary);
         std::vector<std::vector<std::string>> runs;
-        for (std::string record; std::getline(in, record, '\n');) {
-            std::stringstream fields(record);
-            std::vector<std::string> argv;
-            std::string field;
-            std::getline(fields, field, '\0');  // the pid
-            while (std::getline(fields, field, '\0')) {
-                argv.push_back(field);
-            }
-            runs.push_back(argv);
+        for (const fakefoongrep::Run& run : fakefoongrep::ReadRuns(folder + "runs")) {
+            runs.push_back(run.argv);
         }
         return runs;
     }
