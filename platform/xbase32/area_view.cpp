@@ -18,8 +18,6 @@ namespace {
 // Writes on any area: another area may hold the same table, so every count cache follows them.
 uint64_t g_writes = 0;
 
-constexpr uint32_t kBlockBytes = 1 << 20;
-
 std::string SamePath(const std::string& path) {
     std::error_code ec;
     const std::filesystem::path p = std::filesystem::absolute(path, ec);
@@ -310,18 +308,11 @@ void AreaView::ForEachVisible(
         });
         return;
     }
-    const uint32_t block = std::max<uint32_t>(1, kBlockBytes / static_cast<uint32_t>(length));
-    std::vector<char> buffer(static_cast<std::size_t>(block) * length);
-    for (uint32_t first = 1; first <= count; first += block) {
-        const uint32_t n = std::min(block, count - first + 1);
-        table.ReadRecords(first, n, buffer.data());
-        for (uint32_t j = 0; j < n; ++j) {
-            const char* record = buffer.data() + j * length;
-            if (area_.IsVisibleRecord(first + j, record)) {
-                visit(first + j, record);
-            }
+    table.ForEachRecord(1, count, [&](uint32_t recno, const char* record) {
+        if (area_.IsVisibleRecord(recno, record)) {
+            visit(recno, record);
         }
-    }
+    });
 }
 
 void AreaView::NoteDeleted(uint32_t deleted, uint32_t records) {
@@ -349,23 +340,15 @@ const std::vector<uint32_t>& AreaView::VisibleList() {
     }
     DbfTable& table = area_.Table();
     const uint32_t records = table.RecordCount();
-    const auto length = static_cast<std::size_t>(table.RecordLength());
     // One pass in file order marks the visible records; the order then lists them.
     std::vector<char> visible(static_cast<std::size_t>(records) + 1, 0);
     uint32_t deleted = 0;
-    const uint32_t block = std::max<uint32_t>(1, kBlockBytes / static_cast<uint32_t>(length));
-    std::vector<char> buffer(static_cast<std::size_t>(block) * length);
-    for (uint32_t first = 1; first <= records; first += block) {
-        const uint32_t k = std::min(block, records - first + 1);
-        table.ReadRecords(first, k, buffer.data());
-        for (uint32_t j = 0; j < k; ++j) {
-            const char* record = buffer.data() + j * length;
-            if (record[0] == '*') {
-                ++deleted;
-            }
-            visible[first + j] = area_.IsVisibleRecord(first + j, record) ? 1 : 0;
+    table.ForEachRecord(1, records, [&](uint32_t recno, const char* record) {
+        if (record[0] == '*') {
+            ++deleted;
         }
-    }
+        visible[recno] = area_.IsVisibleRecord(recno, record) ? 1 : 0;
+    });
     NoteDeleted(deleted, records);
     visible_.clear();
     visibleEntries_.clear();
@@ -447,7 +430,6 @@ uint32_t AreaView::Count() {
     }
     DbfTable& table = area_.Table();
     const uint32_t records = table.RecordCount();
-    const auto length = static_cast<std::size_t>(table.RecordLength());
     // The order says which records take part; the table is then read in large blocks.
     std::vector<char> member;
     if (IndexOrder* order = Order(0)) {
@@ -464,19 +446,11 @@ uint32_t AreaView::Count() {
         n = member.empty() ? records
                            : static_cast<uint32_t>(std::count(member.begin(), member.end(), 1));
     } else {
-        const uint32_t block = std::max<uint32_t>(1, kBlockBytes / static_cast<uint32_t>(length));
-        std::vector<char> buffer(static_cast<std::size_t>(block) * length);
-        for (uint32_t first = 1; first <= records; first += block) {
-            const uint32_t k = std::min(block, records - first + 1);
-            table.ReadRecords(first, k, buffer.data());
-            for (uint32_t j = 0; j < k; ++j) {
-                const uint32_t recno = first + j;
-                if ((member.empty() || member[recno] != 0) &&
-                    area_.IsVisibleRecord(recno, buffer.data() + j * length)) {
-                    ++n;
-                }
+        table.ForEachRecord(1, records, [&](uint32_t recno, const char* record) {
+            if ((member.empty() || member[recno] != 0) && area_.IsVisibleRecord(recno, record)) {
+                ++n;
             }
-        }
+        });
     }
     countKey_ = CurrentCountKey();
     count_ = n;

@@ -1,5 +1,6 @@
 #include "platform/xbase32/dbf_table.h"
 
+#include <algorithm>
 #include <atomic>
 
 #include <fcntl.h>
@@ -176,6 +177,27 @@ void DbfTable::ReadRecords(uint32_t first, uint32_t n, char* buffer) const {
         dbf_.ReadExact(at, buffer, bytes);
     }
     g_recordsRead.fetch_add(n, std::memory_order_relaxed);
+}
+
+uint32_t DbfTable::RecordsPerBlock() const {
+    constexpr uint32_t kBlockBytes = 1 << 20;
+    return std::max<uint32_t>(1, kBlockBytes / static_cast<uint32_t>(RecordLength()));
+}
+
+void DbfTable::ForEachRecord(
+    uint32_t first, uint32_t last,
+    const std::function<void(uint32_t recno, const char* record)>& visit) const {
+    const auto length = static_cast<std::size_t>(RecordLength());
+    const uint32_t block = RecordsPerBlock();
+    std::vector<char> buffer;
+    for (uint32_t from = first; from <= last && from != 0; from += block) {
+        const uint32_t n = std::min(block, last - from + 1);
+        buffer.resize(static_cast<std::size_t>(n) * length);
+        ReadRecords(from, n, buffer.data());
+        for (uint32_t j = 0; j < n; ++j) {
+            visit(from + j, buffer.data() + j * length);
+        }
+    }
 }
 
 void DbfTable::StampOnce() {

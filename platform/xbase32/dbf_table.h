@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -59,6 +60,12 @@ class DbfTable {
     // Safe on several threads at once, as long as no other call runs meanwhile.
     void ReadRecord(uint32_t recno, char* buffer) const { ReadRecords(recno, 1, buffer); }
     void ReadRecords(uint32_t first, uint32_t n, char* buffer) const;
+    // Records read at a time when many are walked.
+    uint32_t RecordsPerBlock() const;
+    // Records first..last (inclusive) in file order, read a block at a time; the record's
+    // bytes are valid during visit only.
+    void ForEachRecord(uint32_t first, uint32_t last,
+                       const std::function<void(uint32_t recno, const char* record)>& visit) const;
     // Records read from table files by this process, for measuring what a view costs.
     static uint64_t RecordsRead();
     void WriteRecord(uint32_t recno, const char* buffer);

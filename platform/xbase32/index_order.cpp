@@ -21,13 +21,6 @@ namespace xb {
 
 namespace {
 
-// Records read at a time when the whole table is walked.
-constexpr uint32_t kBlockBytes = 1 << 20;
-
-uint32_t BlockRecords(const DbfTable& table) {
-    return std::max<uint32_t>(1, kBlockBytes / static_cast<uint32_t>(table.RecordLength()));
-}
-
 Expression CompileCondition(std::string_view text, std::span<const FieldDesc> fields) {
     Expression e = Expression::Compile(text, fields);
     if (e.Type() != ValueType::Logical) {
@@ -157,7 +150,7 @@ Pass ReadAllRecords(DbfTable& table, uint32_t count,
     const auto length = static_cast<std::size_t>(table.RecordLength());
     // Asked before the records are read: a record let go of after this reads as finished.
     const std::vector<uint32_t> held = table.RecordsHeldElsewhere(1, count);
-    const uint32_t block = BlockRecords(table);
+    const uint32_t block = table.RecordsPerBlock();
     const uint32_t segments = std::clamp<uint32_t>(count / std::max<uint32_t>(block, 1), 1, 8);
     std::vector<Pass> parts(segments);
     ParallelFor(segments, [&](std::size_t s) {
@@ -443,7 +436,7 @@ void IndexOrder::CatchUp() {
 
 void IndexOrder::CatchUpTo(uint32_t last) {
     const auto length = static_cast<std::size_t>(table_.RecordLength());
-    const uint32_t block = BlockRecords(table_);
+    const uint32_t block = table_.RecordsPerBlock();
     std::vector<char> buffer;
     // An append shows in the count only while its writer holds the record; asked before the
     // read, a record let go of reads as finished.
