@@ -828,17 +828,7 @@ class PeekScope {
 
 }  // namespace
 
-bool TDataSet::ReadRecordAt(const TBookmark& bookmark, const std::function<void()>& read) {
-    CheckActive();
-    if (bookmark.empty() || !BookmarkValid(bookmark)) {
-        return false;
-    }
-    char* buffer = PeekBuffer();
-    CursorPosChanged();
-    InternalGotoBookmark(bookmark.data());
-    if (GetRecord(buffer, gmCurrent, false) != grOK) {
-        return false;
-    }
+void TDataSet::ReadPeeked(char* buffer, const std::function<void()>& read) {
     {
         PeekScope scope(peeking_, buffer);
         const TDataSetState old = SetTempState(dsBrowse);
@@ -852,6 +842,20 @@ bool TDataSet::ReadRecordAt(const TBookmark& bookmark, const std::function<void(
         RestoreState(old);
     }
     RestoreCursorAfterPeek();
+}
+
+bool TDataSet::ReadRecordAt(const TBookmark& bookmark, const std::function<void()>& read) {
+    CheckActive();
+    if (bookmark.empty() || !BookmarkValid(bookmark)) {
+        return false;
+    }
+    char* buffer = PeekBuffer();
+    CursorPosChanged();
+    InternalGotoBookmark(bookmark.data());
+    if (GetRecord(buffer, gmCurrent, false) != grOK) {
+        return false;
+    }
+    ReadPeeked(buffer, read);
     return true;
 }
 
@@ -861,24 +865,14 @@ int TDataSet::ScanRecords(const std::function<bool()>& visit) {
     CursorPosChanged();
     InternalFirst();
     int count = 0;
-    {
-        PeekScope scope(peeking_, buffer);
-        const TDataSetState old = SetTempState(dsBrowse);
-        try {
-            while (GetRecord(buffer, gmNext, true) == grOK) {
-                ++count;
-                if (!visit()) {
-                    break;
-                }
+    ReadPeeked(buffer, [&] {
+        while (GetRecord(buffer, gmNext, true) == grOK) {
+            ++count;
+            if (!visit()) {
+                break;
             }
-        } catch (...) {
-            RestoreState(old);
-            RestoreCursorAfterPeek();
-            throw;
         }
-        RestoreState(old);
-    }
-    RestoreCursorAfterPeek();
+    });
     return count;
 }
 
@@ -892,24 +886,14 @@ int TDataSet::ReadRowsFrom(const TBookmark& start, int first, int count,
     CursorPosChanged();
     InternalGotoBookmark(start.data());
     int visited = 0;
-    {
-        PeekScope scope(peeking_, buffer);
-        const TDataSetState old = SetTempState(dsBrowse);
-        try {
-            TGetMode mode = gmCurrent;
-            while (visited < count && GetRecord(buffer, mode, true) == grOK) {
-                visit(first + visited);
-                ++visited;
-                mode = gmNext;
-            }
-        } catch (...) {
-            RestoreState(old);
-            RestoreCursorAfterPeek();
-            throw;
+    ReadPeeked(buffer, [&] {
+        TGetMode mode = gmCurrent;
+        while (visited < count && GetRecord(buffer, mode, true) == grOK) {
+            visit(first + visited);
+            ++visited;
+            mode = gmNext;
         }
-        RestoreState(old);
-    }
-    RestoreCursorAfterPeek();
+    });
     return visited;
 }
 
@@ -922,29 +906,19 @@ int TDataSet::ReadRowsAt(const std::vector<TBookmark>& rows, int first,
     char* buffer = PeekBuffer();
     CursorPosChanged();
     int visited = 0;
-    {
-        PeekScope scope(peeking_, buffer);
-        const TDataSetState old = SetTempState(dsBrowse);
-        try {
-            for (const TBookmark& row : rows) {
-                if (row.empty()) {
-                    break;
-                }
-                InternalGotoBookmark(row.data());
-                if (GetRecord(buffer, gmCurrent, false) != grOK) {
-                    break;
-                }
-                visit(first + visited);
-                ++visited;
+    ReadPeeked(buffer, [&] {
+        for (const TBookmark& row : rows) {
+            if (row.empty()) {
+                break;
             }
-        } catch (...) {
-            RestoreState(old);
-            RestoreCursorAfterPeek();
-            throw;
+            InternalGotoBookmark(row.data());
+            if (GetRecord(buffer, gmCurrent, false) != grOK) {
+                break;
+            }
+            visit(first + visited);
+            ++visited;
         }
-        RestoreState(old);
-    }
-    RestoreCursorAfterPeek();
+    });
     return visited;
 }
 

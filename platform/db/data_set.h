@@ -287,6 +287,9 @@ class TDataSet : public TComponent {
     // After a reader moved the cursor: a pending edit or insert needs it back where the
     // active record stands, since posting writes at the cursor.
     void RestoreCursorAfterPeek();
+    // Runs read with fields reading buffer as in browse state; state and cursor are put back
+    // after, also when it throws.
+    void ReadPeeked(char* buffer, const std::function<void()>& read);
 
     TDataSetState state_ = dsInactive;
     bool modified_ = false;
