@@ -68,6 +68,32 @@ std::string Bellersstring() {
     return bellersstringmaken(instellingen.bellersstring, "bel");
 }
 
+// The journal entry of this call with `contact`, when the settings ask for one, its subject
+// the contact's property `onderwerp`; then the contact and the entry shown as the settings
+// ask. `categorieen` is given to the entry too when not empty.
+void LogboekEnTonen(const std::shared_ptr<outlook::Item>& contact, const char* onderwerp,
+                    const std::string& categorieen, bool openen) {
+    bool logboekgemaakt = false;
+    if (instellingen.loggeninlogboek) {
+        auto entry = outlookkoppeling.application->CreateItem(outlook::olJournalItem);
+        outlookkoppeling.logboekitem = entry;
+        entry->SetText("contactnames", contact->GetText("fullname"));
+        entry->SetText("subject", contact->GetText(onderwerp));
+        entry->SetText("body", Bellersstring());
+        if (!categorieen.empty()) {
+            entry->SetText("Categories", categorieen);
+        }
+        entry->Save();
+        logboekgemaakt = true;
+    }
+    if (openen) {
+        ToonStil(contact);
+    }
+    if (instellingen.logboekopenen && logboekgemaakt) {
+        ToonStil(outlookkoppeling.logboekitem);
+    }
+}
+
 }  // namespace
 
 void SetOutlookFoutmelding(OutlookFoutmelding melding) {
@@ -180,23 +206,7 @@ bool vindnummer(const std::string& nummer, bool openen) {
             contact->SetBool("journal", true);
         }
         contact->Save();
-        bool logboekgemaakt = false;
-        if (instellingen.loggeninlogboek) {
-            auto entry = outlookkoppeling.application->CreateItem(outlook::olJournalItem);
-            outlookkoppeling.logboekitem = entry;
-            const std::string volledig = contact->GetText("fullname");
-            entry->SetText("contactnames", volledig);
-            entry->SetText("subject", prive ? volledig : contact->GetText("companyname"));
-            entry->SetText("body", Bellersstring());
-            entry->Save();
-            logboekgemaakt = true;
-        }
-        if (openen) {
-            ToonStil(contact);
-        }
-        if (instellingen.logboekopenen && logboekgemaakt) {
-            ToonStil(outlookkoppeling.logboekitem);
-        }
+        LogboekEnTonen(contact, prive ? "fullname" : "companyname", "", openen);
         return true;
     } catch (const outlook::EAutomationError&) {
         return false;
@@ -235,24 +245,7 @@ void addcontact(const std::string& nummer, const std::string& voornaam,
             contact->SetBool("journal", true);
         }
         contact->Save();
-        bool logboekgemaakt = false;
-        if (instellingen.loggeninlogboek) {
-            auto entry = outlookkoppeling.application->CreateItem(outlook::olJournalItem);
-            outlookkoppeling.logboekitem = entry;
-            const std::string volledig = contact->GetText("fullname");
-            entry->SetText("contactnames", volledig);
-            entry->SetText("subject", volledig);
-            entry->SetText("body", Bellersstring());
-            entry->SetText("Categories", categorieen);
-            entry->Save();
-            logboekgemaakt = true;
-        }
-        if (openen) {
-            ToonStil(contact);
-        }
-        if (instellingen.logboekopenen && logboekgemaakt) {
-            ToonStil(outlookkoppeling.logboekitem);
-        }
+        LogboekEnTonen(contact, "fullname", categorieen, openen);
     } catch (const outlook::EAutomationError&) {
     }
 }
