@@ -4,6 +4,7 @@
 #include <signal.h>
 #include <sys/mman.h>
 
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <utility>
@@ -13,8 +14,9 @@ namespace xb {
 namespace {
 
 // A read of a mapped page past the file's end raises SIGBUS. Reads through a view jump back
-// to their caller; any other SIGBUS goes to whatever handled it before.
-thread_local sigjmp_buf* t_reading = nullptr;
+// to their caller; any other SIGBUS goes to whatever handled it before, every time.
+// volatile: the handler is the only reader, so without it the optimiser may drop the store.
+thread_local sigjmp_buf* volatile t_reading = nullptr;
 struct sigaction g_before {};
 
 void OnBusError(int signal, siginfo_t* info, void* context) {
@@ -22,11 +24,20 @@ void OnBusError(int signal, siginfo_t* info, void* context) {
         t_reading = nullptr;
         siglongjmp(*reading, 1);
     }
-    // Not ours: the previous action takes the fault when the instruction runs again.
-    sigaction(SIGBUS, &g_before, nullptr);
-    (void)signal;
-    (void)info;
-    (void)context;
+    if ((g_before.sa_flags & SA_SIGINFO) != 0 && g_before.sa_sigaction != nullptr) {
+        g_before.sa_sigaction(signal, info, context);
+        return;
+    }
+    if (g_before.sa_handler != SIG_DFL && g_before.sa_handler != SIG_IGN) {
+        g_before.sa_handler(signal);
+        return;
+    }
+    // The default action ends the process: let it take the fault when the instruction runs
+    // again. A fault cannot be ignored, so an ignored SIGBUS ends it too.
+    struct sigaction fallback {};
+    fallback.sa_handler = SIG_DFL;
+    sigemptyset(&fallback.sa_mask);
+    sigaction(SIGBUS, &fallback, nullptr);
 }
 
 void CatchBusErrors() {
@@ -51,7 +62,9 @@ bool FileMap::Read(uint64_t at, std::size_t n, void* out) const {
         return false;  // t_reading was cleared by the handler
     }
     t_reading = &jump;
+    std::atomic_signal_fence(std::memory_order_seq_cst);  // the copy stays between the two
     std::memcpy(out, base_ + at, n);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
     t_reading = nullptr;
     return true;
 }
