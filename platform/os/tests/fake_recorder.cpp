@@ -1,5 +1,6 @@
 // Stands in for a sound recorder: writes a growing WAV file of silence to its last argument
-// until SIGINT. "--fail" ends at once with status 1 and writes nothing; "--deaf" ignores SIGINT.
+// until SIGINT, at least one 20 ms block. "--fail" ends at once with status 1 and writes
+// nothing; "--deaf" ignores SIGINT.
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -62,13 +63,15 @@ int main(int argc, char** argv) {
     std::uint32_t data = 0;
     Header(out, 0);
     const std::string block(320, '\0');  // 20 ms
-    while (!stop) {
+    // The first block goes out before a stop is honoured: a recorder asked to stop at once
+    // still leaves a sound, as a real one does.
+    do {
         out.seekp(0, std::ios::end);
         out.write(block.data(), static_cast<std::streamsize>(block.size()));
         data += static_cast<std::uint32_t>(block.size());
         out.flush();
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
+    } while (!stop);
     Header(out, data);
     return 0;
 }
