@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -39,6 +40,7 @@ int RunProgram(const std::vector<std::string>& argv, std::string& output) {
     const int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
+        ADD_FAILURE() << argv[0] << " is not installed: " << std::strerror(spawned);
         return -1;
     }
     int status = 0;
