@@ -12,15 +12,18 @@
 #include <random>
 #include <stdexcept>
 
+#include "platform/capi2032/tests/capi_bytes.h"
+
 namespace remote_capi {
 namespace {
+
+using capisim_test::MessageBuilder;
 
 constexpr uint8_t kFrameType = 0x80;
 constexpr size_t kFrameHeader = 3;
 constexpr uint8_t kControl = 0x20;
 constexpr uint8_t kReq = 0x80;
 constexpr uint8_t kConf = 0x81;
-constexpr uint8_t kInd = 0x82;
 // The control request's parameter length, at byte 10, tells which one it is.
 constexpr size_t kControlKind = 10;
 constexpr uint8_t kRegister = 0x09;
@@ -30,38 +33,6 @@ constexpr size_t kControlAnswer = 18;  // through the Info at bytes 16-17
 constexpr size_t kProfileSize = 64;
 // libcapi20 keeps each ApplID's socket in memory shared by every process of the machine.
 constexpr unsigned kApplIds = 1023;
-
-void PutWord(Bytes& m, uint16_t v) {
-    m.push_back(static_cast<uint8_t>(v & 0xFF));
-    m.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void PutDword(Bytes& m, uint32_t v) {
-    PutWord(m, static_cast<uint16_t>(v & 0xFFFF));
-    PutWord(m, static_cast<uint16_t>(v >> 16));
-}
-
-void PutStruct(Bytes& m, const Bytes& content) {
-    m.push_back(static_cast<uint8_t>(content.size()));
-    m.insert(m.end(), content.begin(), content.end());
-}
-
-// A message with its header; the length is filled in at the end.
-Bytes Message(uint16_t appl_id, uint8_t command, uint8_t subcommand, uint16_t number) {
-    Bytes m;
-    PutWord(m, 0);
-    PutWord(m, appl_id);
-    m.push_back(command);
-    m.push_back(subcommand);
-    PutWord(m, number);
-    return m;
-}
-
-Bytes& Finish(Bytes& m) {
-    m[0] = static_cast<uint8_t>(m.size() & 0xFF);
-    m[1] = static_cast<uint8_t>(m.size() >> 8);
-    return m;
-}
 
 void SendAll(int fd, const Bytes& bytes) {
     size_t sent = 0;
@@ -207,12 +178,7 @@ void Server::Run() {
                 Read(clients_[i - first_client]);
             }
         }
-        std::erase_if(clients_, [](const Client& c) {
-            if (c.fd < 0) {
-                return true;
-            }
-            return false;
-        });
+        std::erase_if(clients_, [](const Client& c) { return c.fd < 0; });
     }
 }
 
@@ -251,10 +217,11 @@ void Server::Handle(Client& c, const Bytes& message) {
     changed_.notify_all();
     if (message[5] == kReq && message.size() >= 12) {
         // Every request is confirmed with its address and Info 0.
-        Bytes conf = Message(appl_id_, message[4], kConf, Word(message, 6));
-        PutDword(conf, Dword(message, 8));
-        PutWord(conf, 0);
-        SendAll(c.fd, Framed(Finish(conf)));
+        const auto word = static_cast<uint16_t>(message[4] << 8 | kConf);
+        SendAll(c.fd, Framed(MessageBuilder(appl_id_, word, Word(message, 6))
+                                 .D(Dword(message, 8))
+                                 .W(0)
+                                 .Build()));
     }
 }
 
@@ -267,14 +234,17 @@ void Server::Control(Client& c, const Bytes& message) {
     if (kind != kRegister && kind != kProfile) {
         return;
     }
-    Bytes answer = Message(appl_id_, kControl, kConf, Word(message, 6));
-    answer.resize(kControlAnswer, 0);  // Info 0 at bytes 16-17
-    if (kind == kProfile) {
-        Bytes profile(kProfileSize, 0);
-        profile[0] = 1;  // one controller
-        answer.insert(answer.end(), profile.begin(), profile.end());
+    MessageBuilder builder(appl_id_, kControl << 8 | kConf, Word(message, 6));
+    for (size_t at = 8; at < kControlAnswer; ++at) {
+        builder.B(0);  // Info 0 at bytes 16-17
     }
-    Finish(answer);
+    if (kind == kProfile) {
+        builder.B(1);  // one controller
+        for (size_t at = 1; at < kProfileSize; ++at) {
+            builder.B(0);
+        }
+    }
+    const Bytes answer = builder.Build();
     Bytes reply = {kFrameType, static_cast<uint8_t>(answer.size())};
     reply.insert(reply.end(), answer.begin(), answer.end());
     SendAll(c.fd, reply);
@@ -319,42 +289,35 @@ void Server::SendToApplication(const Bytes& message) {
 
 void Server::OfferCall(uint32_t plci, const std::string& calling, const std::string& called,
                        uint16_t cip) {
-    Bytes m = Message(appl_id_, 0x02, kInd, next_number_++);
-    PutDword(m, plci);
-    PutWord(m, cip);
     Bytes called_number = {0x80};
     called_number.insert(called_number.end(), called.begin(), called.end());
-    PutStruct(m, called_number);
     Bytes calling_number = {0x21, 0x80};
     calling_number.insert(calling_number.end(), calling.begin(), calling.end());
-    PutStruct(m, calling_number);
-    for (int i = 0; i < 6; ++i) {
-        PutStruct(m, {});  // subaddresses, BC, LLC, HLC, additional info
-    }
-    SendToApplication(Finish(m));
+    // Subaddresses, BC, LLC, HLC and additional info empty.
+    SendToApplication(MessageBuilder(appl_id_, 0x0282, next_number_++)
+                          .D(plci)
+                          .W(cip)
+                          .S(called_number)
+                          .S(calling_number)
+                          .S()
+                          .S()
+                          .S()
+                          .S()
+                          .S()
+                          .S()
+                          .Build());
 }
 
 void Server::HangUp(uint32_t plci, uint16_t reason) {
-    Bytes m = Message(appl_id_, 0x04, kInd, next_number_++);
-    PutDword(m, plci);
-    PutWord(m, reason);
-    SendToApplication(Finish(m));
+    SendToApplication(MessageBuilder(appl_id_, 0x0482, next_number_++).D(plci).W(reason).Build());
 }
 
 void Server::ConnectActive(uint32_t plci) {
-    Bytes m = Message(appl_id_, 0x03, kInd, next_number_++);
-    PutDword(m, plci);
-    PutStruct(m, {});
-    PutStruct(m, {});
-    PutStruct(m, {});
-    SendToApplication(Finish(m));
+    SendToApplication(MessageBuilder(appl_id_, 0x0382, next_number_++).D(plci).S().S().S().Build());
 }
 
 void Server::ConnectB3(uint32_t ncci) {
-    Bytes m = Message(appl_id_, 0x82, kInd, next_number_++);
-    PutDword(m, ncci);
-    PutStruct(m, {});
-    SendToApplication(Finish(m));
+    SendToApplication(MessageBuilder(appl_id_, 0x8282, next_number_++).D(ncci).S().Build());
 }
 
 void Server::GoAway() {

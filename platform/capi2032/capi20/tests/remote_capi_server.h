@@ -84,7 +84,7 @@ class Server {
     std::thread thread_;
 };
 
-// The message's command word, little-endian fields and struct helpers, for the tests.
+// A message's command word and its little-endian fields; 0 beyond its end.
 uint16_t CommandWord(const Bytes& m);
 uint16_t Word(const Bytes& m, size_t at);
 uint32_t Dword(const Bytes& m, size_t at);
