@@ -269,6 +269,16 @@ TEST_F(RemoteCapiRun, AServerThatGoesAwayLeavesTheMonitorRunningAndIsHeardOnceBa
     EXPECT_EQ(monitor->Wait(30s), 0) << "a stop after the line came back";
 }
 
+TEST_F(RemoteCapiRun, AStopWhileTheServerIsAwayEndsCleanly) {
+    WriteIni("[msn0]\nnummer=5551234\n");
+    auto monitor = StartMonitor();
+    Expect(kListenReq);
+    server_.GoAway();
+    EXPECT_FALSE(monitor->Wait(1s)) << "the monitor ended when its line went away";
+    monitor->Signal(SIGTERM);
+    EXPECT_EQ(monitor->Wait(30s), 0) << "its release and wake-up go nowhere, quietly";
+}
+
 // The status text the monitor's caption shows, from the monitor component in a process alone.
 TEST_F(RemoteCapiRun, TheStatusSaysTheLineIsLostAndOkOnceItIsBack) {
     fs::copy_file(LINE_PROBE, folder_ + "/probe");
