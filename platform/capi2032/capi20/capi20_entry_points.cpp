@@ -18,6 +18,9 @@ static_assert(std::is_same_v<decltype(capi20_get_manufacturer), GetTextFn>);
 static_assert(std::is_same_v<decltype(capi20_get_version), GetTextFn>);
 static_assert(std::is_same_v<decltype(capi20_get_serial_number), GetTextFn>);
 static_assert(std::is_same_v<decltype(capi20_get_profile), GetProfileFn>);
+static_assert(std::is_same_v<decltype(capi20_fileno), FilenoFn>);
+static_assert(std::is_same_v<decltype(capi20ext_get_host), GetHostFn>);
+static_assert(std::is_same_v<decltype(capi20ext_get_port), GetPortFn>);
 
 namespace {
 
@@ -49,6 +52,9 @@ std::optional<EntryPoints> LoadEntryPoints() {
         dlclose(handle);
         return std::nullopt;
     }
+    Fetch(handle, "capi20_fileno", e.fileno);
+    Fetch(handle, "capi20ext_get_host", e.get_host);
+    Fetch(handle, "capi20ext_get_port", e.get_port);
     return e;
 }
 

@@ -17,6 +17,9 @@ using GetMessageFn = unsigned(unsigned, unsigned char**);
 using WaitForMessageFn = unsigned(unsigned, struct timeval*);
 using GetTextFn = unsigned char*(unsigned, unsigned char*);  // manufacturer, version, serial
 using GetProfileFn = unsigned(unsigned, unsigned char*);
+using FilenoFn = int(unsigned);
+using GetHostFn = char*(void);
+using GetPortFn = int(void);
 
 struct EntryPoints {
     IsInstalledFn* isinstalled = nullptr;
@@ -29,11 +32,16 @@ struct EntryPoints {
     GetTextFn* get_version = nullptr;
     GetTextFn* get_serial_number = nullptr;
     GetProfileFn* get_profile = nullptr;
+    // Beyond the ten, and null where the library lacks them: the socket of a registration and
+    // the remote CAPI's address, read by the adapter to notice a lost line and its return.
+    FilenoFn* fileno = nullptr;
+    GetHostFn* get_host = nullptr;
+    GetPortFn* get_port = nullptr;
 };
 
-// Loads libcapi20.so.3 and fetches all ten functions; nothing when the library or one of them
-// is missing. The library is never unloaded: it loads modules and maps shared memory that a
-// reload of the adapter must find again.
+// Loads libcapi20.so.3 and fetches all ten functions (and the optional three); nothing when
+// the library or one of the ten is missing. The library is never unloaded: it loads modules and
+// maps shared memory that a reload of the adapter must find again.
 std::optional<EntryPoints> LoadEntryPoints();
 
 }  // namespace capi20
