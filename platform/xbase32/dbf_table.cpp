@@ -189,6 +189,15 @@ void DbfTable::Learn(std::optional<ChangeStamp> now) {
         NoteForeign(ChangedRecord(header_.stamp.counter, *now));
     }
     header_.stamp = *now;
+    // An odd counter is a write under way, whose writer holds the record: when the writer no
+    // longer does without having marked the end, it stopped, and the bytes it left are final.
+    if (now->counter % 2 == 1 && settledOdd_ != now->counter) {
+        const uint32_t r = now->record;
+        if (r == 0 || RecordsHeldElsewhere(r, r).empty()) {
+            settledOdd_ = now->counter;
+            NoteForeign(r);
+        }
+    }
 }
 
 void DbfTable::NoteForeign(uint32_t record) {

@@ -149,6 +149,7 @@ class DbfTable {
     uint64_t foreign_ = 0;
     std::deque<uint32_t> foreignLog_;  // the last changes learnt, oldest first
     bool stampSeen_ = true;            // exclusive use: the next write stamps a change
+    uint32_t settledOdd_ = 0;          // the odd counter last taken for a stopped writer's
 };
 
 }  // namespace xb

@@ -95,7 +95,9 @@ std::unique_ptr<IndexOrder> IndexOrder::Open(DbfTable& table, const Settings& se
         refuse("its keys do not fit the key expression");
     }
     const uint32_t count = table.RecordCount();
-    const bool current = loaded.info.tableStamp && *loaded.info.tableStamp == table.Stamp();
+    // An odd counter is a write that was under way: what it left cannot be known from here.
+    const bool current = loaded.info.tableStamp && *loaded.info.tableStamp == table.Stamp() &&
+                         table.Stamp() % 2 == 0;
     if (current && loaded.info.recordCount > count) {
         refuse("it was made for more records than the table holds");
     }

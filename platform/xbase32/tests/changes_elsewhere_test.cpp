@@ -13,6 +13,7 @@
 #include <iterator>
 #include <set>
 
+#include "platform/xbase32/change_stamp.h"
 #include "platform/xbase32/file_lock.h"
 #include "platform/xbase32/tests/child_process.h"
 #include "platform/xbase32/tests/engine_fixture.h"
@@ -249,6 +250,66 @@ TEST_F(ChangesElsewhereTest, AnIndexFileOlderThanItsTableIsBuiltAnewWhenOpened) 
         EXPECT_TRUE(sx_Seek("ZZZ edited"));
         EXPECT_STREQ(sx_GetTrimString("NAAM"), "ZZZ edited");
     }
+}
+
+// A writer marks the stamp before it writes the record and again after; one that stopped in
+// between leaves its record as it is once it no longer holds it.
+TEST_F(ChangesElsewhereTest, AWriterStoppedMidwayLeavesItsRecordFollowed) {
+    MakeBook(SX_SHARED);
+    constexpr int kRecord = 5;
+    Signal marked;
+    Signal written;
+    Signal seeked;
+    const std::string path = path_;
+    const pid_t writer = Spawn([&] {
+        const int fd = ::open(path.c_str(), O_RDWR);
+        unsigned char header[32];
+        if (fd < 0 || ::pread(fd, header, sizeof header, 0) != sizeof header ||
+            !xb::TryLock(fd, xb::lock_offset::kRecordBase + kRecord, xb::LockKind::kExclusive) ||
+            !xb::TryLock(fd, xb::lock_offset::kStamp, xb::LockKind::kExclusive)) {
+            return 4;
+        }
+        char was[xb::kChangeStampSize];
+        if (::pread(fd, was, sizeof was, xb::kChangeStampAt) != sizeof was) {
+            return 5;
+        }
+        const auto now = xb::DecodeChangeStamp(std::string_view(was, sizeof was));
+        const std::string mark = xb::EncodeChangeStamp(xb::StampBeforeWrite(*now, kRecord));
+        if (::pwrite(fd, mark.data(), mark.size(), xb::kChangeStampAt) !=
+            static_cast<ssize_t>(mark.size())) {
+            return 6;
+        }
+        marked.Send();
+        if (!seeked.Wait()) {
+            return 7;
+        }
+        const unsigned headerLength = header[8] | header[9] << 8;
+        const unsigned recordLength = header[10] | header[11] << 8;
+        std::string record(recordLength, ' ');
+        record.replace(1, 10, "ZZZ edited");
+        if (::pwrite(fd, record.data(), record.size(),
+                     headerLength + (kRecord - 1) * recordLength) !=
+            static_cast<ssize_t>(record.size())) {
+            return 8;
+        }
+        ::kill(::getpid(), SIGKILL);  // before the mark after the write
+        return 9;
+    });
+    ASSERT_TRUE(marked.Wait());
+    EXPECT_TRUE(sx_Seek(Name(96).c_str()));  // the write has begun; the old bytes stand
+    EXPECT_EQ(sx_RecNo(), kRecord);
+    seeked.Send();
+    EXPECT_EQ(ExitStatus(writer), -1);
+    EXPECT_TRUE(sx_Seek("ZZZ edited"));
+    EXPECT_EQ(sx_RecNo(), kRecord);
+    EXPECT_FALSE(sx_Seek(Name(96).c_str()));
+    EXPECT_EQ(Walk(), SortedByName());
+    // Its index file is not trusted either: what the stopped write left cannot be told.
+    sx_CloseAll();
+    Open(path_, SX_SHARED);
+    ASSERT_EQ(sx_IndexOpen(Index().c_str()), 1) << sx_LastErrorText();
+    EXPECT_TRUE(sx_Seek("ZZZ edited"));
+    EXPECT_EQ(Walk(), SortedByName());
 }
 
 // A save leaves a new file beside the index until it is renamed into place: those of processes
