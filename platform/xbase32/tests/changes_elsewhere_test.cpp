@@ -27,14 +27,6 @@ std::string Name(int r) {
     return text;
 }
 
-std::vector<int> Walk() {
-    std::vector<int> seen;
-    for (sx_GoTop(); !sx_Eof(); sx_Skip(1)) {
-        seen.push_back(sx_RecNo());
-    }
-    return seen;
-}
-
 // The records by NAAM as the table holds them now, equal names by record number.
 std::vector<int> SortedByName() {
     std::vector<std::pair<std::string, int>> rows;
@@ -186,23 +178,16 @@ TEST_F(ChangesElsewhereTest, AnIndexFileOlderThanItsTableIsBuiltAnewWhenOpened) 
         std::function<bool()> change;
     };
     const std::string index = Index();
+    const auto editAndStop = [&] {
+        if (sx_IndexOpen(index.c_str()) == 0 || !Rename(5, "ZZZ edited")) {
+            return false;
+        }
+        ::kill(::getpid(), SIGKILL);
+        return false;
+    };
     const std::vector<Case> cases = {
-        {"a key edited, the writer stopped before closing", SX_SHARED,
-         [&] {
-             if (sx_IndexOpen(index.c_str()) == 0 || !Rename(5, "ZZZ edited")) {
-                 return false;
-             }
-             ::kill(::getpid(), SIGKILL);
-             return false;
-         }},
-        {"a key edited in exclusive use, the writer stopped", SX_EXCLUSIVE,
-         [&] {
-             if (sx_IndexOpen(index.c_str()) == 0 || !Rename(5, "ZZZ edited")) {
-                 return false;
-             }
-             ::kill(::getpid(), SIGKILL);
-             return false;
-         }},
+        {"a key edited, the writer stopped before closing", SX_SHARED, editAndStop},
+        {"a key edited in exclusive use, the writer stopped", SX_EXCLUSIVE, editAndStop},
         {"a pack that leaves as many records", SX_EXCLUSIVE,
          [] {
              sx_Go(2);

@@ -15,15 +15,6 @@
 namespace xbtest {
 namespace {
 
-// Record numbers in the order navigation visits them.
-std::vector<int> Walk() {
-    std::vector<int> seen;
-    for (sx_GoTop(); !sx_Eof(); sx_Skip(1)) {
-        seen.push_back(sx_RecNo());
-    }
-    return seen;
-}
-
 std::vector<int> WalkBack() {
     std::vector<int> seen;
     sx_GoBottom();
