@@ -98,10 +98,6 @@ DbiResult DbiGetErrorEntry(uint16_t, int32_t*, std::string* text) {
     return kOk;
 }
 
-DbiResult DbiForceReread(CursorHandle) {
-    return kOk;
-}
-
 DbiResult DbiStartSession(const char*, SessionHandle*, const char*) {
     return kOk;
 }

@@ -64,6 +64,16 @@ bool MayHaveLeftTheSet() {
 
 }  // namespace
 
+// The data set's refresh: the engine reads the current record and its table's header again,
+// so that what other opens changed shows. Always 0.
+DbiResult DbiForceReread(CursorHandle table) {
+    if (TVCLWorkArea* wa = TableRecord(table)) {
+        TWA guard(wa->area);
+        Engine().sx_Skip(0);
+    }
+    return kOk;
+}
+
 DbiResult DbiSetToBegin(CursorHandle table) {
     TVCLWorkArea* wa = TableRecord(table);
     if (wa == nullptr) {

@@ -8,7 +8,6 @@
 #include "platform/xbase32/error.h"
 #include "platform/xbase32/expression_text.h"
 #include "platform/xbase32/file_io.h"
-#include "platform/xbase32/parallel.h"
 #include "platform/xbase32/work_area.h"
 
 namespace xb {
@@ -28,8 +27,9 @@ std::string SamePath(const std::string& path) {
 
 bool AreaView::CountKey::operator==(const CountKey& o) const {
     return writes == o.writes && shape == o.shape && entries == o.entries && records == o.records &&
-           hideDeleted == o.hideDeleted && exact == o.exact && date.century == o.date.century &&
-           date.epoch == o.date.epoch && date.format == o.date.format;
+           foreign == o.foreign && hideDeleted == o.hideDeleted && exact == o.exact &&
+           date.century == o.date.century && date.epoch == o.date.epoch &&
+           date.format == o.date.format;
 }
 
 AreaView::AreaView(WorkArea& area, const Settings& settings) : area_(area), settings_(settings) {
@@ -44,7 +44,7 @@ AreaView::~AreaView() {
     area_.RemoveWriteObserver(this);
     for (auto& o : orders_) {
         try {
-            o->SaveIfChanged();
+            o->SaveIfChanged(IndexOrder::Over::kOnlyOwnFile);
         } catch (const std::exception&) {
             // Closing goes on; an index file is rebuilt by whoever opens it next.
         }
@@ -189,7 +189,7 @@ void AreaView::Reindex() {
             NoteDeleted(seen->deleted, seen->records);
         }
     }
-    ParallelFor(stale.size(), [&](std::size_t i) { stale[i]->SaveIfChanged(); });
+    IndexOrder::SaveAll(stale);
     ++shape_;
     area_.GoTop();
 }
@@ -201,7 +201,7 @@ void AreaView::CloseIndexes() {
     std::vector<std::unique_ptr<IndexOrder>> closing;
     closing.swap(orders_);
     for (auto& o : closing) {
-        o->SaveIfChanged();
+        o->SaveIfChanged(IndexOrder::Over::kOnlyOwnFile);
     }
 }
 
@@ -286,6 +286,7 @@ AreaView::CountKey AreaView::CurrentCountKey() {
         k.entries = order->Version();
     }
     k.records = area_.RecCount();
+    k.foreign = area_.Table().ForeignChanges();
     k.hideDeleted = settings_.hideDeleted;
     k.exact = settings_.exact;
     k.date = settings_.date;
@@ -318,6 +319,14 @@ void AreaView::ForEachVisible(
 void AreaView::NoteDeleted(uint32_t deleted, uint32_t records) {
     deleted_ = deleted;
     deletedFor_ = records;
+    deletedForeign_ = area_.Table().ForeignChanges();
+}
+
+bool AreaView::DeletedKnown() {
+    if (deletedFor_ && deletedForeign_ != area_.Table().ForeignChanges()) {
+        deletedFor_.reset();  // another open changed records since they were counted
+    }
+    return deletedFor_.has_value();
 }
 
 bool AreaView::NothingHidden() {
@@ -330,7 +339,8 @@ bool AreaView::NothingHidden() {
     if (!settings_.hideDeleted) {
         return true;
     }
-    return deletedFor_ && *deletedFor_ == area_.Table().RecordCount() && deleted_ == 0;
+    const uint32_t records = area_.Table().RecordCount();
+    return DeletedKnown() && *deletedFor_ == records && deleted_ == 0;
 }
 
 const std::vector<uint32_t>& AreaView::VisibleList() {
@@ -520,7 +530,7 @@ void AreaView::FollowInList(uint32_t recno, bool appended, const char* after) {
 void AreaView::RecordWritten(uint32_t recno, const char* before, const char* after) {
     const bool follow = ListCurrentBefore(recno, before);
     ++g_writes;
-    if (deletedFor_) {
+    if (DeletedKnown()) {
         const bool was = before != nullptr && before[0] == '*';
         const bool is = after != nullptr && after[0] == '*';
         if (before == nullptr && recno != *deletedFor_ + 1) {

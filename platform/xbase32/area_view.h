@@ -79,6 +79,7 @@ class AreaView final : public RecordWriteObserver {
         uint64_t shape = 0;
         uint64_t entries = 0;  // the current order's, which follows other opens' appends
         uint32_t records = 0;
+        uint64_t foreign = 0;  // the table's changes by other opens, as learnt
         bool hideDeleted = false;
         bool exact = false;
         DateSettings date;
@@ -95,6 +96,8 @@ class AreaView final : public RecordWriteObserver {
     // among the order's entries.
     void FollowInList(uint32_t recno, bool appended, const char* after);
     void NoteDeleted(uint32_t deleted, uint32_t records);
+    // Whether the deleted records are still known: not after other opens' changes.
+    bool DeletedKnown();
     int FindOpen(const std::string& path) const;
     int Add(std::unique_ptr<IndexOrder> order);
     void Select(int order);
@@ -117,6 +120,7 @@ class AreaView final : public RecordWriteObserver {
     // Deleted records among the first deletedFor_ records, when known.
     uint32_t deleted_ = 0;
     std::optional<uint32_t> deletedFor_;
+    uint64_t deletedForeign_ = 0;  // the table's changes elsewhere when they were counted
 };
 
 }  // namespace xb

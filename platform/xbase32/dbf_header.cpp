@@ -62,6 +62,8 @@ DbfHeader ParseDbfHeader(std::string_view bytes) {
     h.headerLength = Le16(bytes, 8);
     h.recordLength = Le16(bytes, 10);
     h.codePage = static_cast<uint8_t>(bytes[29]);
+    h.stamp =
+        DecodeChangeStamp(bytes.substr(kChangeStampAt, kChangeStampSize)).value_or(ChangeStamp{});
     if (h.headerLength > bytes.size() || h.headerLength < kDbfPrefixSize + 1) {
         throw Error("damaged table: header length does not fit the file");
     }
@@ -138,6 +140,7 @@ std::string EncodeDbfHeader(const DbfHeader& h) {
     PutLe32(b, 4, h.recordCount);
     PutLe16(b, 8, h.headerLength);
     PutLe16(b, 10, h.recordLength);
+    b.replace(kChangeStampAt, kChangeStampSize, EncodeChangeStamp(h.stamp));
     b[29] = static_cast<char>(h.codePage);
     size_t pos = kDbfPrefixSize;
     for (const auto& f : h.fields) {

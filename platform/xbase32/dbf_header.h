@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/xbase32/change_stamp.h"
 #include "platform/xbase32/field_desc.h"
 
 namespace xb {
@@ -19,6 +20,7 @@ struct DbfHeader {
     uint16_t headerLength = 0;
     uint16_t recordLength = 0;
     uint8_t codePage = 0x03;
+    ChangeStamp stamp;  // in the reserved bytes; zero when unreadable
     std::vector<FieldDesc> fields;
 
     bool HasMemo() const;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -56,12 +58,29 @@ std::unique_ptr<DbfTable> DbfTable::Open(const std::string& path, OpenMode mode)
     }
     std::unique_ptr<DbfTable> t(new DbfTable);
     t->mode_ = mode;
-    t->dbf_ = File::Open(found, mode == OpenMode::kReadOnly ? O_RDONLY : O_RDWR);
     const bool exclusive = mode == OpenMode::kExclusive;
-    if (!TryLock(t->dbf_.Fd(), lock_offset::kOpen,
-                 exclusive ? LockKind::kExclusive : LockKind::kShared)) {
-        throw Error(exclusive ? "table " + found + " is open elsewhere"
-                              : "table " + found + " is held exclusively elsewhere");
+    // Another open finishing a stopped pack holds the table a moment and may put another file
+    // in its place: wait for it, and take the file that then lies under the name.
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    auto pause = std::chrono::microseconds(500);
+    for (;;) {
+        t->dbf_ = File::Open(found, mode == OpenMode::kReadOnly ? O_RDONLY : O_RDWR);
+        if (TryLock(t->dbf_.Fd(), lock_offset::kOpen,
+                    exclusive ? LockKind::kExclusive : LockKind::kShared)) {
+            if (NamesSameFile(t->dbf_, found)) {
+                break;
+            }
+            continue;
+        }
+        const bool recovering =
+            !HeldElsewhere(t->dbf_.Fd(), lock_offset::kRecovery, lock_offset::kRecovery).empty();
+        if (!recovering || Clock::now() >= deadline) {
+            throw Error(exclusive ? "table " + found + " is open elsewhere"
+                                  : "table " + found + " is held exclusively elsewhere");
+        }
+        std::this_thread::sleep_for(pause);
+        pause = std::min(pause * 2, std::chrono::microseconds(20000));
     }
     t->LoadHeader();
     if (t->header_.HasMemo()) {
@@ -87,6 +106,7 @@ void DbfTable::LoadHeader() {
     bytes.resize(dbf_.ReadSome(0, bytes.data(), bytes.size()));
     header_ = ParseDbfHeader(bytes);
     count_ = RecordsHeld(header_, dbf_.Size());
+    quietAbove_ = count_;
     MapRecords();
 }
 
@@ -137,10 +157,14 @@ bool DbfTable::Holds(int64_t recno) {
 uint32_t DbfTable::ReadCount() {
     countCall_ = t_call;
     if (mode_ != OpenMode::kExclusive) {
-        unsigned char b[4];
-        if (!map_.Read(4, sizeof b, b)) {
-            dbf_.ReadExact(4, b, sizeof b);
+        // The count and the change stamp in one read.
+        constexpr std::size_t kFrom = 4;
+        unsigned char b[kChangeStampAt + kChangeStampSize - kFrom];
+        if (!map_.Read(kFrom, sizeof b, b)) {
+            dbf_.ReadExact(kFrom, b, sizeof b);
         }
+        Learn(DecodeChangeStamp(std::string_view(
+            reinterpret_cast<const char*>(b) + (kChangeStampAt - kFrom), kChangeStampSize)));
         const uint32_t count = static_cast<uint32_t>(b[0]) | static_cast<uint32_t>(b[1]) << 8 |
                                static_cast<uint32_t>(b[2]) << 16 |
                                static_cast<uint32_t>(b[3]) << 24;
@@ -155,6 +179,113 @@ uint32_t DbfTable::ReadCount() {
     }
     return count_;
 }
+
+void DbfTable::Learn(std::optional<ChangeStamp> now) {
+    if (!now) {
+        NoteForeign(0);  // half written: the next read that differs is learnt again
+        return;
+    }
+    if (now->counter != header_.stamp.counter) {
+        NoteForeign(ChangedRecord(header_.stamp.counter, *now));
+    }
+    header_.stamp = *now;
+    // An odd counter is a write under way, whose writer holds the record: when the writer no
+    // longer does without having marked the end, it stopped, and the bytes it left are final.
+    if (now->counter % 2 == 1 && settledOdd_ != now->counter) {
+        const uint32_t r = now->record;
+        if (r == 0 || RecordsHeldElsewhere(r, r).empty()) {
+            settledOdd_ = now->counter;
+            NoteForeign(r);
+        }
+    }
+}
+
+void DbfTable::NoteForeign(uint32_t record) {
+    constexpr std::size_t kKept = 64;
+    if (foreignLog_.size() == kKept) {
+        foreignLog_.pop_front();
+    }
+    foreignLog_.push_back(record);
+    ++foreign_;
+}
+
+std::optional<std::vector<uint32_t>> DbfTable::ChangedSince(uint64_t seen) const {
+    std::vector<uint32_t> records;
+    if (seen > foreign_ || foreign_ - seen > foreignLog_.size()) {
+        return std::nullopt;
+    }
+    for (auto it = foreignLog_.end() - static_cast<std::ptrdiff_t>(foreign_ - seen);
+         it != foreignLog_.end(); ++it) {
+        if (*it == 0) {
+            return std::nullopt;
+        }
+        records.push_back(*it);
+    }
+    std::sort(records.begin(), records.end());
+    records.erase(std::unique(records.begin(), records.end()), records.end());
+    return records;
+}
+
+uint32_t DbfTable::StampForSave() {
+    stampSeen_ = true;
+    // What this open appended is keyed in the file as it stands now: a later write stamps.
+    appendedHeld_.clear();
+    quietAbove_ = count_;
+    return header_.stamp.counter;
+}
+
+void DbfTable::WriteStamp(ChangeStamp stamp) {
+    const std::string bytes = EncodeChangeStamp(stamp);
+    dbf_.WriteAt(kChangeStampAt, bytes.data(), bytes.size());
+    header_.stamp = stamp;
+}
+
+// Marks a change of a record (0: of any) in the stamp around the write of its bytes. Shared:
+// under the stamp lock, the marks before and after; exclusive: one mark at the first change
+// after the open or an index file's save, before the bytes, so that a stop midway is seen.
+class DbfTable::StampedChange {
+  public:
+    StampedChange(DbfTable& table, uint32_t record) : table_(table), record_(record) {
+        if (!table_.Shared()) {
+            if (table_.stampSeen_) {
+                table_.WriteStamp(StampOfWholeChange(table_.header_.stamp));
+                table_.stampSeen_ = false;
+            }
+            return;
+        }
+        // Held for two small writes around one record's: a second or two is a stuck holder.
+        constexpr int kStampLockSeconds = 5;
+        if (!LockWithTimeout(table_.dbf_.Fd(), lock_offset::kStamp, LockKind::kExclusive,
+                             kStampLockSeconds)) {
+            throw Error("the change stamp of " + table_.Path() + " stays locked elsewhere");
+        }
+        locked_ = true;
+        char b[kChangeStampSize];
+        table_.dbf_.ReadExact(kChangeStampAt, b, sizeof b);
+        table_.Learn(DecodeChangeStamp(std::string_view(b, sizeof b)));
+        before_ = StampBeforeWrite(table_.header_.stamp, record_);
+        table_.WriteStamp(before_);
+    }
+    ~StampedChange() {
+        if (!locked_) {
+            return;
+        }
+        try {
+            table_.WriteStamp(StampAfterWrite(before_));
+        } catch (const std::exception&) {
+            // The odd mark stays: the next writer counts it as done, readers saw a change.
+        }
+        Unlock(table_.dbf_.Fd(), lock_offset::kStamp);
+    }
+    StampedChange(const StampedChange&) = delete;
+    StampedChange& operator=(const StampedChange&) = delete;
+
+  private:
+    DbfTable& table_;
+    uint32_t record_;
+    bool locked_ = false;
+    ChangeStamp before_;
+};
 
 namespace {
 std::atomic<uint64_t> g_recordsRead{0};
@@ -220,6 +351,10 @@ void DbfTable::WriteRecord(uint32_t recno, const char* buffer) {
         throw Error("record " + std::to_string(recno) + " does not exist");
     }
     StampOnce();
+    std::optional<StampedChange> change;
+    if (Shared() ? appendedHeld_.count(recno) == 0 : recno <= quietAbove_) {
+        change.emplace(*this, recno);
+    }
     const uint64_t at = header_.headerLength + static_cast<uint64_t>(recno - 1) * RecordLength();
     dbf_.WriteAt(at, buffer, static_cast<size_t>(RecordLength()));
 }
@@ -259,6 +394,7 @@ uint32_t DbfTable::Append(const char* buffer, int lockTimeout) {
                      out.size());
         WriteCount(recno);
         if (shared) {
+            appendedHeld_.insert(recno);
             Unlock(dbf_.Fd(), lock_offset::kHeader);
         }
         return recno;
@@ -290,6 +426,7 @@ bool DbfTable::HoldsRecordLock(uint32_t recno) const {
 }
 
 void DbfTable::UnlockRecord(uint32_t recno) {
+    appendedHeld_.erase(recno);
     if (recordLocks_.erase(recno) != 0) {
         Unlock(dbf_.Fd(), lock_offset::kRecordBase + recno);
     }
@@ -312,6 +449,7 @@ void DbfTable::UnlockAll() {
         Unlock(dbf_.Fd(), lock_offset::kRecordBase + recno);
     }
     recordLocks_.clear();
+    appendedHeld_.clear();
 }
 
 bool DbfTable::LockMemo(int timeout) {
@@ -330,6 +468,8 @@ void DbfTable::Zap(int memoBlockSize) {
         throw Error("zap needs the table open exclusively");
     }
     StampOnce();
+    WriteStamp(StampOfWholeChange(header_.stamp));
+    stampSeen_ = false;
     WriteCount(0);
     const char eof = kEndOfFile;
     dbf_.WriteAt(header_.headerLength, &eof, 1);
@@ -360,7 +500,9 @@ void DbfTable::Adopt(File dbf, std::unique_ptr<MemoFile> memo) {
     dbf_ = std::move(dbf);
     memo_ = std::move(memo);
     recordLocks_.clear();
+    appendedHeld_.clear();
     stamped_ = false;
+    stampSeen_ = true;
     LoadHeader();
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -83,6 +85,16 @@ class DbfTable {
     // before the count shows it until its writer lets go. Empty in exclusive use.
     std::vector<uint32_t> RecordsHeldElsewhere(uint32_t first, uint32_t last) const;
 
+    // Changes that other opens made to records the count held already, as this open learnt
+    // them from the header's change stamp (read with the count): how many so far, and the
+    // records changed since `seen` of them, ascending; nullopt when any record may have.
+    uint64_t ForeignChanges() const { return foreign_; }
+    std::optional<std::vector<uint32_t>> ChangedSince(uint64_t seen) const;
+    // The stamp's counter as this open last read or wrote it: what an index file made now
+    // was made for. Saving one makes the next write stamp anew, also in exclusive use.
+    uint32_t Stamp() const { return header_.stamp.counter; }
+    uint32_t StampForSave();
+
     // Keeps other writers of the memo file out while blocks are allocated.
     bool LockMemo(int timeout);
     void UnlockMemo();
@@ -112,6 +124,12 @@ class DbfTable {
     void StampOnce();
     // Widens the view of the file to every record the count holds.
     void MapRecords();
+    // The stamp as read from the file, learnt: a counter other than the one seen is a change
+    // by another open. nullopt (unreadable) counts as a change of any record.
+    void Learn(std::optional<ChangeStamp> now);
+    void NoteForeign(uint32_t record);
+    void WriteStamp(ChangeStamp stamp);
+    class StampedChange;
 
     File dbf_;
     FileMap map_;  // reads without system calls; pread where it does not reach
@@ -123,6 +141,15 @@ class DbfTable {
     bool stamped_ = false;
     bool written_ = false;
     std::set<uint32_t> recordLocks_;
+    // Shared use: records this open appended and has held since. Other opens follow them as
+    // appends being filled in, and no index file holds them yet: their writes need no stamp.
+    std::set<uint32_t> appendedHeld_;
+    // Exclusive use: records above this were appended since the open or the last index save.
+    uint32_t quietAbove_ = 0;
+    uint64_t foreign_ = 0;
+    std::deque<uint32_t> foreignLog_;  // the last changes learnt, oldest first
+    bool stampSeen_ = true;            // exclusive use: the next write stamps a change
+    uint32_t settledOdd_ = 0;          // the odd counter last taken for a stopped writer's
 };
 
 }  // namespace xb

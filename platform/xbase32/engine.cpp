@@ -4,6 +4,7 @@
 
 #include "platform/xbase32/error.h"
 #include "platform/xbase32/file_io.h"
+#include "platform/xbase32/key_index_file.h"
 #include "platform/xbase32/pack.h"
 
 namespace xb {
@@ -70,6 +71,7 @@ int Engine::Use(const std::string& path, std::string alias, int mode, int driver
         throw Error("table " + path + " does not exist");
     }
     RecoverInterruptedPack(found);
+    RemoveStoppedSaves(DirectoryOf(found));
     auto table = DbfTable::Open(found, static_cast<OpenMode>(mode));
     if (alias.empty()) {
         std::string name = FileNameOf(found);

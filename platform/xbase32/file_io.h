@@ -51,6 +51,9 @@ std::string FindFileIgnoringCase(const std::string& path);
 
 bool FileExists(const std::string& path);
 
+// Whether the name (still) shows the open file, and not another one renamed over it.
+bool NamesSameFile(const File& file, const std::string& path);
+
 // Flushes a directory so that renames in it survive a power loss.
 void SyncDirectory(const std::string& dir);
 

@@ -13,6 +13,8 @@ inline constexpr uint64_t kOpen =
     0x7FFF0000'00000000ull;                          // shared by every open, whole for exclusive
 inline constexpr uint64_t kHeader = kOpen + 1;       // record count and append
 inline constexpr uint64_t kMemo = kOpen + 2;         // memo block allocation
+inline constexpr uint64_t kStamp = kOpen + 3;        // the header's change stamp
+inline constexpr uint64_t kRecovery = kOpen + 4;     // a pack stopped midway being finished
 inline constexpr uint64_t kRecordBase = kOpen + 16;  // + record number
 }  // namespace lock_offset
 

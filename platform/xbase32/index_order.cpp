@@ -44,6 +44,7 @@ std::optional<IndexOrder::FileStamp> IndexOrder::StatOf(const std::string& path)
 IndexOrder::IndexOrder(DbfTable& table, const Settings& settings, std::string path,
                        KeyExpression key, std::optional<Expression> condition, bool descending)
     : table_(table),
+      followed_(table.ForeignChanges()),
       settings_(settings),
       path_(std::move(path)),
       key_(std::move(key)),
@@ -69,7 +70,13 @@ std::unique_ptr<IndexOrder> IndexOrder::Create(DbfTable& table, const Settings& 
 
 std::unique_ptr<IndexOrder> IndexOrder::Open(DbfTable& table, const Settings& settings,
                                              const std::string& path) {
+    const std::optional<FileStamp> before = StatOf(path);
     LoadedKeyIndex loaded = LoadKeyIndexFile(path);
+    // The file as read, to know later whether another open replaced it.
+    std::optional<FileStamp> file = StatOf(path);
+    if (file != before) {
+        file.reset();
+    }
     auto refuse = [&](const std::string& why) {
         throw IndexFileError("Index file \"" + path + "\" refused: " + why);
     };
@@ -87,11 +94,24 @@ std::unique_ptr<IndexOrder> IndexOrder::Open(DbfTable& table, const Settings& se
         k->KeyLength() != loaded.index.KeyLength()) {
         refuse("its keys do not fit the key expression");
     }
-    if (loaded.info.recordCount > table.RecordCount()) {
+    const uint32_t count = table.RecordCount();
+    // An odd counter is a write that was under way: what it left cannot be known from here.
+    const bool current = loaded.info.tableStamp && *loaded.info.tableStamp == table.Stamp() &&
+                         table.Stamp() % 2 == 0;
+    if (current && loaded.info.recordCount > count) {
         refuse("it was made for more records than the table holds");
     }
     std::unique_ptr<IndexOrder> order(
         new IndexOrder(table, settings, path, std::move(*k), std::move(c), loaded.info.descending));
+    order->savedFile_ = file;
+    if (!current) {
+        // The table changed after the file was made (or it cannot tell): built anew, not used.
+        IndexOrder* const one[] = {order.get()};
+        Rebuild(table, one);
+        order->SaveIfChanged(Over::kOnlyOwnFile);
+        return order;
+    }
+    order->savedStamp_ = loaded.info.tableStamp;
     order->index_ = std::move(loaded.index);
     order->known_ = loaded.info.recordCount;
     order->CatchUp();
@@ -216,6 +236,7 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
     const uint32_t count = table.RecordCount();
     bool freed = false;
     for (IndexOrder* o : orders) {
+        o->followed_ = table.ForeignChanges();  // the pass reads every record after them
         // The old entries go first so that they and the new keys are never held at once; an
         // order left empty by a failure below adds every record again at its next access.
         freed = freed || o->index_.Size() > 0;
@@ -297,6 +318,7 @@ void IndexOrder::Rebuild(DbfTable& table, std::span<IndexOrder* const> orders) {
 
 void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const> orders) {
     const uint32_t count = table.RecordCount();
+    const uint64_t followed = table.ForeignChanges();
     const std::size_t n = orders.size();
     // Each record's entry per order, found by its number; a number out of range or twice
     // means the entries differ from a build's.
@@ -373,9 +395,11 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
         // build's unless it already holds exactly them: nothing changed since this open saved
         // it, no record was in flight, and nobody replaced the file since.
         const bool fileHoldsThem = !o.dirty_ && o.known_ == count && pass.held.empty() &&
-                                   o.savedFile_ && StatOf(o.path_) == o.savedFile_;
+                                   o.savedStamp_ == table.Stamp() && o.savedFile_ &&
+                                   StatOf(o.path_) == o.savedFile_;
         o.dirty_ = !fileHoldsThem;
         o.known_ = count;
+        o.followed_ = followed;
         o.inFlight_.clear();
         for (const auto& [recno, bytes] : pass.held) {
             o.inFlight_.emplace(recno, bytes);
@@ -391,30 +415,71 @@ void IndexOrder::RebuildUnlessSame(DbfTable& table, std::span<IndexOrder* const>
 bool IndexOrder::Current() {
     // Only an exclusive open can know that nobody else wrote the table since.
     if (table_.Mode() != OpenMode::kExclusive || !builtVersion_ || *builtVersion_ != version_ ||
-        dirty_ || !savedFile_ || known_ != table_.RecordCount()) {
+        dirty_ || !savedFile_ || known_ != table_.RecordCount() || savedStamp_ != table_.Stamp()) {
         return false;
     }
     return StatOf(path_) == savedFile_;
 }
 
 void IndexOrder::Save() {
-    FollowInFlight();
+    CatchUp();
+    WriteFile(table_.StampForSave());
+}
+
+void IndexOrder::SaveAll(std::span<IndexOrder* const> orders) {
+    std::vector<IndexOrder*> changed;
+    for (IndexOrder* o : orders) {
+        if (o->dirty_) {
+            o->CatchUp();
+            changed.push_back(o);
+        }
+    }
+    if (changed.empty()) {
+        return;
+    }
+    const uint32_t stamp = changed.front()->table_.StampForSave();
+    ParallelFor(changed.size(), [&](std::size_t i) { changed[i]->WriteFile(stamp); });
+}
+
+void IndexOrder::WriteFile(uint32_t stamp) {
     IndexFileInfo info;
     info.keyExpression = key_.Expr().Text();
     info.condition = conditionText_;
     info.keyType = static_cast<char>(key_.Type());
     info.descending = index_.Descending();
     info.recordCount = known_;
+    info.tableStamp = stamp;
     savedFile_.reset();
-    SaveKeyIndexFile(path_, info, index_);
+    if (inFlight_.empty()) {
+        SaveKeyIndexFile(path_, info, index_);
+    } else {
+        // Records that their writers still fill in are left to the next open to add.
+        info.recordCount = inFlight_.begin()->first - 1;
+        KeyIndex settled(index_.KeyLength(), index_.Descending());
+        index_.ForEachEntry([&](std::string_view key, uint32_t recno) {
+            if (recno <= info.recordCount) {
+                settled.AppendSorted(key, recno);
+            }
+        });
+        SaveKeyIndexFile(path_, info, settled);
+    }
     dirty_ = false;
     savedFile_ = StatOf(path_);
+    savedStamp_ = info.tableStamp;
 }
 
-void IndexOrder::SaveIfChanged() {
-    if (dirty_) {
-        Save();
+void IndexOrder::SaveIfChanged(Over over) {
+    if (!dirty_) {
+        return;
     }
+    // Another open wrote the file after this one read or wrote it: what it holds is its own.
+    if (over == Over::kOnlyOwnFile) {
+        const auto now = StatOf(path_);
+        if (now && now != savedFile_) {
+            return;
+        }
+    }
+    Save();
 }
 
 void IndexOrder::Changed() {
@@ -425,6 +490,7 @@ void IndexOrder::Changed() {
 void IndexOrder::CatchUp() {
     FollowInFlight();
     const uint32_t count = table_.RecordCount();
+    FollowChangesElsewhere();
     if (count > known_) {
         CatchUpTo(count);
     } else if (count < known_) {
@@ -485,6 +551,44 @@ void IndexOrder::FollowInFlight() {
         }
         it = stillHeld ? std::next(it) : inFlight_.erase(it);
     }
+}
+
+void IndexOrder::FollowChangesElsewhere() {
+    const uint64_t now = table_.ForeignChanges();
+    if (now == followed_) {
+        return;
+    }
+    const std::optional<std::vector<uint32_t>> changed = table_.ChangedSince(followed_);
+    followed_ = now;
+    if (!changed) {
+        IndexOrder* const one[] = {this};
+        RebuildUnlessSame(table_, one);
+        dirty_ = true;  // the file was made for an older stamp
+        return;
+    }
+    std::vector<char> record(static_cast<std::size_t>(table_.RecordLength()));
+    for (const uint32_t recno : *changed) {
+        if (recno > known_ || recno > table_.CachedRecordCount()) {
+            continue;  // not keyed yet: the catch-up reads it
+        }
+        table_.ReadRecord(recno, record.data());
+        const std::string_view now(record.data(), record.size());
+        if (const auto it = inFlight_.find(recno); it != inFlight_.end()) {
+            it->second.assign(now);
+        }
+        const bool in = Included(recno, now);
+        const std::string key = in ? KeyOf(recno, now) : std::string();
+        if (in && index_.PositionOf(key, recno)) {
+            dirty_ = true;
+            continue;
+        }
+        index_.EraseRecord(recno);
+        if (in) {
+            index_.Insert(key, recno);
+        }
+        Changed();
+    }
+    dirty_ = true;
 }
 
 uint64_t IndexOrder::Version() {

@@ -23,8 +23,10 @@ class DbfTable;
 // As a record order it walks the entries inside its scope; as a write observer it keeps them up
 // to date when told of writes. Records that another process appended are added at the next
 // access; a record whose writer still holds it (an append being filled in) is keyed again at
-// every access until its writer lets go. Other edits of existing records by another process
-// are not seen.
+// every access until its writer lets go. Other opens' changes of existing records are learnt
+// from the table's change stamp at the next access: the records named are keyed again, and
+// when any may have changed every key is compared with its entry. The file names the stamp
+// its entries were made for; a file made for another stamp is built anew when opened.
 class IndexOrder final : public RecordOrder {
   public:
     // Builds the index over the whole table and writes its file (replacing one that is there).
@@ -53,9 +55,13 @@ class IndexOrder final : public RecordOrder {
     // Whether a rebuild would give the entries and file already there: built from this table
     // in an exclusive open, nothing written or changed since, and the file as saved then.
     bool Current();
-    // Writes the file when the entries changed since it was last written.
-    void SaveIfChanged();
+    // Writes the file when the entries changed since it was last written; at a close not over
+    // a file that another open wrote after this one read or wrote it.
+    enum class Over { kOnlyOwnFile, kAnyFile };
+    void SaveIfChanged(Over over);
     void Save();
+    // Writes the files of the orders (of one table) whose entries changed, on a few threads.
+    static void SaveAll(std::span<IndexOrder* const> orders);
 
     // Ends given as texts, each matched as a prefix of the key; nullopt is open.
     void SetScope(std::optional<std::string_view> top, std::optional<std::string_view> bottom);
@@ -119,6 +125,10 @@ class IndexOrder final : public RecordOrder {
     void CatchUpTo(uint32_t last);
     // Keys again the records another open held when they were keyed, once their bytes changed.
     void FollowInFlight();
+    // Follows what other opens changed in records the entries hold, as the table learnt it.
+    void FollowChangesElsewhere();
+    // The file for the entries as they are, made for the table's stamp given.
+    void WriteFile(uint32_t stamp);
     void Rekey(uint32_t recno, std::string_view before, std::string_view after);
     KeyRange Range();
     // Position of recno's entry, or where it would stand; cached for walks.
@@ -127,6 +137,7 @@ class IndexOrder final : public RecordOrder {
     void Changed();
 
     DbfTable& table_;
+    uint64_t followed_ = 0;  // the table's changes elsewhere that the entries follow
     const Settings& settings_;
     std::string path_;
     KeyExpression key_;
@@ -153,7 +164,8 @@ class IndexOrder final : public RecordOrder {
     };
     static std::optional<FileStamp> StatOf(const std::string& path);
     std::optional<uint64_t> builtVersion_;  // version_ right after the last full build
-    std::optional<FileStamp> savedFile_;    // the file as the last save left it
+    std::optional<FileStamp> savedFile_;    // the file as the last save or open left it
+    std::optional<uint32_t> savedStamp_;    // the table's stamp the file was made for
 };
 
 }  // namespace xb

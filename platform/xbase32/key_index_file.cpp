@@ -2,7 +2,10 @@
 
 #include <zlib.h>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +13,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/xbase32/parallel.h"
@@ -21,6 +26,7 @@ namespace {
 constexpr char kMagic[8] = {'B', 'V', 'K', 'E', 'Y', 'I', 'D', 'X'};
 constexpr uint32_t kVersion = 1;
 constexpr uint32_t kFlagDescending = 1;
+constexpr uint32_t kFlagTableStamp = 2;
 constexpr uint32_t kMaxKeyLength = 4096;
 constexpr uint32_t kMaxTextLength = 65536;
 
@@ -38,6 +44,43 @@ void PutU64(std::string& out, uint64_t v) {
 
 bool IsKeyType(char t) {
     return t == 'C' || t == 'N' || t == 'D' || t == 'L';
+}
+
+// A save writes path + kTempMark + "<pid>-<n>" and renames it over path.
+constexpr char kTempMark[] = ".tmp";
+
+// The process that wrote a save's new file of an index (*.idx), from the file's name.
+std::optional<pid_t> SaverOf(std::string_view name) {
+    const auto mark = name.rfind(kTempMark);
+    if (mark == std::string_view::npos || mark < 4 ||
+        ::strncasecmp(name.data() + mark - 4, ".idx", 4) != 0) {
+        return std::nullopt;
+    }
+    const std::string_view tail = name.substr(mark + sizeof kTempMark - 1);
+    const auto dash = tail.find('-');
+    const auto digits = [](std::string_view t) {
+        return !t.empty() && t.size() <= 9 &&
+               std::all_of(t.begin(), t.end(), [](char c) { return c >= '0' && c <= '9'; });
+    };
+    if (dash == std::string_view::npos || !digits(tail.substr(0, dash)) ||
+        !digits(tail.substr(dash + 1))) {
+        return std::nullopt;
+    }
+    const pid_t pid = static_cast<pid_t>(std::stol(std::string(tail.substr(0, dash))));
+    return pid > 0 ? std::optional<pid_t>(pid) : std::nullopt;
+}
+
+// An open-file-description lock over the whole file; false when another open holds one.
+bool LockWhole(int fd, short type) {
+    struct flock fl {};
+    fl.l_type = type;
+    fl.l_whence = SEEK_SET;
+    while (::fcntl(fd, F_OFD_SETLK, &fl) != 0) {
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::string SystemError(const std::string& what, const std::string& path) {
@@ -141,7 +184,7 @@ void SaveKeyIndexFile(const std::string& path, const IndexFileInfo& info, const 
                 index.Size() * (trimBlanks ? 2 + 4 : keyLength + 4) + 4);
     out.append(kMagic, sizeof kMagic);
     PutU32(out, kVersion);
-    PutU32(out, info.descending ? kFlagDescending : 0);
+    PutU32(out, (info.descending ? kFlagDescending : 0) | (info.tableStamp ? kFlagTableStamp : 0));
     out.push_back(info.keyType);
     out.append(3, '\0');
     PutU32(out, static_cast<uint32_t>(keyLength));
@@ -150,6 +193,9 @@ void SaveKeyIndexFile(const std::string& path, const IndexFileInfo& info, const 
     out += info.keyExpression;
     PutU32(out, static_cast<uint32_t>(info.condition.size()));
     out += info.condition;
+    if (info.tableStamp) {
+        PutU32(out, *info.tableStamp);
+    }
     PutU64(out, index.Size());
     // The entries' size is known beforehand: they are written in place.
     const std::size_t entriesAt = out.size();
@@ -180,11 +226,19 @@ void SaveKeyIndexFile(const std::string& path, const IndexFileInfo& info, const 
 
     static std::atomic<unsigned> counter{0};
     const std::string temp =
-        path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        path + kTempMark + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         throw IndexFileError(SystemError("Cannot write index file", temp));
     }
+    // Held until the rename: a cleaner never takes a file that is still being written.
+    (void)LockWhole(fd, F_WRLCK);
+    auto fail = [&](const std::string& name) {
+        const std::string message = SystemError("Cannot write index file", name);
+        ::close(fd);
+        ::unlink(temp.c_str());
+        throw IndexFileError(message);
+    };
     std::size_t written = 0;
     while (written < out.size()) {
         const ssize_t n = ::write(fd, out.data() + written, out.size() - written);
@@ -192,18 +246,46 @@ void SaveKeyIndexFile(const std::string& path, const IndexFileInfo& info, const 
             continue;
         }
         if (n <= 0) {
-            const std::string message = SystemError("Cannot write index file", temp);
-            ::close(fd);
-            ::unlink(temp.c_str());
-            throw IndexFileError(message);
+            fail(temp);
         }
         written += static_cast<std::size_t>(n);
     }
-    if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
-        const std::string message = SystemError("Cannot write index file", path);
-        ::unlink(temp.c_str());
-        throw IndexFileError(message);
+    // On the disk before its name is: after a crash the name shows the old file or the new one.
+    if (::fdatasync(fd) != 0) {
+        fail(temp);
     }
+    if (::rename(temp.c_str(), path.c_str()) != 0) {
+        fail(path);
+    }
+    ::close(fd);
+}
+
+void RemoveStoppedSaves(const std::string& dir) {
+    DIR* d = ::opendir(dir.c_str());
+    if (d == nullptr) {
+        return;
+    }
+    while (const dirent* e = ::readdir(d)) {
+        const std::string_view name(e->d_name);
+        const std::optional<pid_t> pid = SaverOf(name);
+        if (!pid || ::kill(*pid, 0) == 0 || errno != ESRCH) {
+            continue;  // not such a file, or its process still runs
+        }
+        const std::string path = dir + "/" + std::string(name);
+        const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0) {
+            continue;
+        }
+        char head[sizeof kMagic];
+        const ssize_t n = ::pread(fd, head, sizeof head, 0);
+        const bool ours = n >= 0 && std::memcmp(head, kMagic, static_cast<std::size_t>(n)) == 0;
+        // A writer on another machine that shares the folder still holds its lock.
+        if (ours && LockWhole(fd, F_WRLCK)) {
+            ::unlink(path.c_str());
+        }
+        ::close(fd);
+    }
+    ::closedir(d);
 }
 
 LoadedKeyIndex LoadKeyIndexFile(const std::string& path) {
@@ -226,7 +308,7 @@ LoadedKeyIndex LoadKeyIndexFile(const std::string& path) {
         r.Refuse("version " + std::to_string(version) + " is not supported");
     }
     const uint32_t flags = r.U32();
-    if ((flags & ~kFlagDescending) != 0) {
+    if ((flags & ~(kFlagDescending | kFlagTableStamp)) != 0) {
         r.Refuse("unknown flags");
     }
     IndexFileInfo info;
@@ -253,6 +335,9 @@ LoadedKeyIndex LoadKeyIndexFile(const std::string& path) {
         r.Refuse("bad condition");
     }
     info.condition = std::string(r.Take(conditionLength));
+    if ((flags & kFlagTableStamp) != 0) {
+        info.tableStamp = r.U32();
+    }
     const uint64_t count = r.U64();
     const bool trimmed = info.keyType == 'C';
     const std::size_t smallestEntry = trimmed ? 2 + 4 : keyLength + 4;

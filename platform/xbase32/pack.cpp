@@ -74,13 +74,31 @@ bool ReadMarker(const std::string& path, Marker* m) {
     return true;
 }
 
-// True when no other open holds the file; the lock is kept in *holder.
+// True when no other open holds the file; the locks are kept in *holder. The recovery lock
+// tells opens that meet the exclusive one to wait for it rather than give up.
 bool NobodyHolds(const std::string& path, File* holder) {
     if (!FileExists(path)) {
         return true;
     }
     *holder = File::Open(path, O_RDWR);
-    return TryLock(holder->Fd(), lock_offset::kOpen, LockKind::kExclusive);
+    return TryLock(holder->Fd(), lock_offset::kRecovery, LockKind::kExclusive) &&
+           TryLock(holder->Fd(), lock_offset::kOpen, LockKind::kExclusive);
+}
+
+// The table's file with the recovery lock held, once no other open is finishing or clearing
+// a pack of it; the name may come to show another file meanwhile, which is then taken.
+File HoldForRecovery(const std::string& dbfPath) {
+    constexpr int kRecoverySeconds = 10;
+    for (;;) {
+        File f = File::Open(dbfPath, O_RDWR);
+        if (!LockWithTimeout(f.Fd(), lock_offset::kRecovery, LockKind::kExclusive,
+                             kRecoverySeconds)) {
+            throw Error("table " + dbfPath + " is being packed elsewhere");
+        }
+        if (NamesSameFile(f, dbfPath)) {
+            return f;
+        }
+    }
 }
 
 void RemoveIfExists(const std::string& path) {
@@ -194,6 +212,7 @@ void PackTable(DbfTable& table, int memoBlockSize, bool mayKeepFiles) {
         std::string chunk;
         uint64_t writeAt = header.headerLength;
         uint32_t kept = 0;
+        bool changed = false;  // whether any record moved or its bytes changed
         for (uint32_t first = 1; first <= count; first += batch) {
             const uint32_t n = std::min(batch, count - first + 1);
             table.ReadRecords(first, n, in.data());
@@ -211,6 +230,7 @@ void PackTable(DbfTable& table, int memoBlockSize, bool mayKeepFiles) {
                         moved = data.empty() ? 0 : newMemo->Write(data);
                     }
                     std::string p = FormatMemoPointer(moved, f->width);
+                    changed = changed || bytes != p;
                     std::copy(p.begin(), p.end(), rec + f->offset);
                 }
                 chunk.append(rec, length);
@@ -226,6 +246,9 @@ void PackTable(DbfTable& table, int memoBlockSize, bool mayKeepFiles) {
         const char eof = kEndOfFile;
         out.WriteAt(writeAt, &eof, 1);
         header.recordCount = kept;
+        if (changed || kept != count) {
+            header.stamp = StampOfWholeChange(header.stamp);
+        }
         StampToday(header);
         const std::string h = EncodeDbfHeader(header);
         out.WriteAt(0, h.data(), h.size());
@@ -262,13 +285,27 @@ void PackTable(DbfTable& table, int memoBlockSize, bool mayKeepFiles) {
 
 void RecoverInterruptedPack(const std::string& dbfPath) {
     const std::string markerPath = MarkerOf(dbfPath);
-    File holder, tempHolder;
+    const std::string tempDbf = TempOf(dbfPath);
+    const std::string memoPath = FindFileIgnoringCase(DbfTable::MemoPathFor(dbfPath));
+    const std::string tempMemo = memoPath.empty() ? std::string() : TempOf(memoPath);
+    auto leftovers = [&] {
+        return FileExists(tempDbf) || (!tempMemo.empty() && FileExists(tempMemo)) ||
+               FileExists(markerPath + ".tmp");
+    };
+    if (!FileExists(markerPath) && !leftovers()) {
+        return;
+    }
+    // One open at a time finishes or clears what a stopped pack left; the others wait for it
+    // and then find nothing left to do.
+    File holder = HoldForRecovery(dbfPath);
+    File tempHolder;
     if (FileExists(markerPath)) {
         Marker m;
         if (!ReadMarker(markerPath, &m) || m.dbf != dbfPath) {
             throw Error("pack marker " + markerPath + " is damaged");
         }
-        if (!NobodyHolds(dbfPath, &holder) || !NobodyHolds(m.tempDbf, &tempHolder)) {
+        if (!TryLock(holder.Fd(), lock_offset::kOpen, LockKind::kExclusive) ||
+            !NobodyHolds(m.tempDbf, &tempHolder)) {
             throw Error("table " + dbfPath + " is being packed elsewhere");
         }
         if (!m.tempMemo.empty() && FileExists(m.tempMemo)) {
@@ -282,12 +319,8 @@ void RecoverInterruptedPack(const std::string& dbfPath) {
         SyncDirectory(DirectoryOf(dbfPath));
         return;
     }
-    const std::string tempDbf = TempOf(dbfPath);
-    const std::string memoPath = FindFileIgnoringCase(DbfTable::MemoPathFor(dbfPath));
-    const std::string tempMemo = memoPath.empty() ? std::string() : TempOf(memoPath);
-    const bool leftovers = FileExists(tempDbf) || (!tempMemo.empty() && FileExists(tempMemo)) ||
-                           FileExists(markerPath + ".tmp");
-    if (leftovers && NobodyHolds(dbfPath, &holder) && NobodyHolds(tempDbf, &tempHolder)) {
+    if (leftovers() && TryLock(holder.Fd(), lock_offset::kOpen, LockKind::kExclusive) &&
+        NobodyHolds(tempDbf, &tempHolder)) {
         RemoveIfExists(tempDbf);
         RemoveIfExists(tempMemo);
         RemoveIfExists(markerPath + ".tmp");

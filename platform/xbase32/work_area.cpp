@@ -161,8 +161,12 @@ void WorkArea::GoVisible(uint32_t recno) {
 
 void WorkArea::Skip(int32_t n) {
     if (n == 0) {
+        // A refresh: the header's news of other opens, and the record as it stands now.
+        const uint32_t count = table_->RecordCount();
         if (!eof_) {
             StandOn(recno_);
+        } else {
+            StandAtEnd(count);
         }
         return;
     }

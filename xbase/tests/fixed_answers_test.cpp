@@ -88,7 +88,8 @@ TEST_F(FixedAnswers, EachFixedOutcome) {
          kOk, [&] { return cursor == kUntouched; }},
         {"DbiGetErrorEntry", [&] { return DbiGetErrorEntry(1, &native, &text); }, kOk,
          [&] { return text.empty(); }},
-        {"DbiForceReread", [&] { return DbiForceReread(table); }, kOk, nullptr},
+        // On an open table it reads the record again (see the real engine's tests).
+        {"DbiForceReread on no table", [] { return DbiForceReread(0); }, kOk, nullptr},
         {"DbiStartSession", [&] { return DbiStartSession("S", &session, nullptr); }, kOk,
          [&] { return session == kUntouched; }},
         {"DbiGetCurrSession", [&] { return DbiGetCurrSession(&session); }, kOk,

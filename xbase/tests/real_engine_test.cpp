@@ -178,5 +178,33 @@ TEST_F(RealEngine, AppendWhileAnotherProcessHoldsTheHeaderLockIsRefused) {
 #endif
 }
 
+// The data set's refresh shows what another process wrote into the current record.
+TEST_F(RealEngine, ForceRereadShowsAnotherProcessesEditOfTheCurrentRecord) {
+    CopyShipped("belverinlog");
+    const CursorHandle log = Open("belverinlog.DBF", 0, 0);
+    ASSERT_NE(SelectTable(log), nullptr);
+    const EngineApi& e = Engine();
+    ASSERT_EQ(e.sx_AppendEx(), 0);
+    ASSERT_TRUE(e.sx_Replace("NAAM", SX_R_CHAR, "oud"));
+    e.sx_Unlock(0);
+    const std::string path = folder + "belverinlog.DBF";
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const bool ok = e.sx_Use(path.c_str(), "ander", SX_SHARED, SX_FOX) != 0 &&
+                        (e.sx_Go(1), e.sx_Replace("NAAM", SX_R_CHAR, "nieuw"));
+        _exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_NE(SelectTable(log), nullptr);
+    ASSERT_STREQ(e.sx_GetTrimString("NAAM"), "oud");  // as the record was read
+    EXPECT_EQ(DbiForceReread(log), kOk);
+    ASSERT_NE(SelectTable(log), nullptr);
+    EXPECT_STREQ(e.sx_GetTrimString("NAAM"), "nieuw");
+    EXPECT_EQ(e.sx_RecNo(), 1);
+}
+
 }  // namespace
 }  // namespace xbase::testing

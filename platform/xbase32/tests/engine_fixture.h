@@ -13,6 +13,15 @@
 
 namespace xbtest {
 
+// Record numbers in the order navigation visits them.
+inline std::vector<int> Walk() {
+    std::vector<int> seen;
+    for (sx_GoTop(); !sx_Eof(); sx_Skip(1)) {
+        seen.push_back(sx_RecNo());
+    }
+    return seen;
+}
+
 // A fresh directory per test and an engine with every area closed and settings back at
 // their defaults.
 class EngineTest : public ::testing::Test {

@@ -100,7 +100,7 @@ void BM_Build13IndexesAndSave(benchmark::State& state) {
         for (std::size_t i = 0; i < keys.size(); ++i) {
             KeyIndex index = BuildIndex(book, keys[i]);
             SaveKeyIndexFile((BenchDir() / ("tel" + std::to_string(i) + ".idx")).string(),
-                             IndexFileInfo{kKeys[i], "", 'C', false, kRecords}, index);
+                             IndexFileInfo{kKeys[i], "", 'C', false, kRecords, 1u}, index);
         }
     }
 }
@@ -111,7 +111,7 @@ void BM_Load13Indexes(benchmark::State& state) {
     const std::vector<KeyExpression> keys = CompileKeys(book);
     for (std::size_t i = 0; i < keys.size(); ++i) {
         SaveKeyIndexFile((BenchDir() / ("tel" + std::to_string(i) + ".idx")).string(),
-                         IndexFileInfo{kKeys[i], "", 'C', false, kRecords},
+                         IndexFileInfo{kKeys[i], "", 'C', false, kRecords, 1u},
                          BuildIndex(book, keys[i]));
     }
     for (auto _ : state) {

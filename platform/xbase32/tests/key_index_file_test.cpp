@@ -132,13 +132,16 @@ TEST_F(KeyIndexFileTest, RoundTripOfNumericAndEmptyIndexes) {
         numbers.Insert(EncodeNumericKey(v), recno++);
     }
     const std::string path = (dir_ / "n.idx").string();
-    SaveKeyIndexFile(path, IndexFileInfo{"bedrag", "", 'N', false, 5}, numbers);
+    SaveKeyIndexFile(path, IndexFileInfo{"bedrag", "", 'N', false, 5, 0x80000007u}, numbers);
     const LoadedKeyIndex loaded = LoadKeyIndexFile(path);
     EXPECT_EQ(loaded.info.keyType, 'N');
+    EXPECT_EQ(loaded.info.tableStamp, 0x80000007u);
     EXPECT_EQ(loaded.info.condition, "");
     EXPECT_EQ(Walk(loaded.index), Walk(numbers));
 
-    SaveKeyIndexFile(path, IndexFileInfo{"naam", "", 'C', false, 0}, KeyIndex(150, false));
+    SaveKeyIndexFile(path, IndexFileInfo{"naam", "", 'C', false, 0, std::nullopt},
+                     KeyIndex(150, false));
+    EXPECT_EQ(LoadKeyIndexFile(path).info.tableStamp, std::nullopt);
     EXPECT_EQ(LoadKeyIndexFile(path).index.Size(), 0u);
     EXPECT_EQ(LoadKeyIndexFile(path).index.KeyLength(), 150u);
 }
@@ -147,7 +150,7 @@ TEST_F(KeyIndexFileTest, SaveReplacesTheFileAndLeavesNothingElse) {
     const std::string path = SaveSample();
     KeyIndex other(6, false);
     other.Insert("xyz   ", 1);
-    SaveKeyIndexFile(path, IndexFileInfo{"naam", "", 'C', false, 1}, other);
+    SaveKeyIndexFile(path, IndexFileInfo{"naam", "", 'C', false, 1, 3u}, other);
     EXPECT_EQ(LoadKeyIndexFile(path).index.Size(), 1u);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
     EXPECT_THROW(SaveKeyIndexFile((dir_ / "no" / "such.idx").string(), info_, other),

@@ -14,15 +14,6 @@ intptr_t ReadsSoFar() {
     return sx_SysProp(xb::kPropRecordsRead, 0);
 }
 
-// Record numbers in the order navigation visits them.
-std::vector<int> Walk() {
-    std::vector<int> recnos;
-    for (sx_GoTop(); !sx_Eof(); sx_Skip(1)) {
-        recnos.push_back(sx_RecNo());
-    }
-    return recnos;
-}
-
 class RowPositionTest : public EngineTest {
   protected:
     // n records NAME "k<(n*7) % 97>", every third one deleted when asked.
