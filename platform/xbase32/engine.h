@@ -71,7 +71,13 @@ enum SysPropCode : int32_t {
     kPropAreaInUse = 65002,
     kPropOneTagPerFile = 65006,
     kPropFieldTextForm = 65012,
-    kPropRecordsRead = 65100  // records read from table files so far (read only)
+    kPropRecordsRead = 65100,      // records read from table files so far (read only)
+    kPropLastSystemError = 65101,  // errno of this thread's last failed call, 0 none (read only)
+    // For tests of failing writes: the bytes the files may still grow by (-1 the real disk),
+    // and how many of the next writes to refuse as a read-only disk does. Both answer the
+    // old value.
+    kPropSimulateFreeSpace = 65110,
+    kPropRefuseWrites = 65111
 };
 
 }  // namespace xb
