@@ -57,6 +57,7 @@ class Engine {
     std::array<std::string, kAreas + 1> texts_;
     int current_ = 1;
     std::map<int32_t, intptr_t> props_;
+    intptr_t refuseAfter_ = 0;  // for the next kPropRefuseWrites
 };
 
 enum SysPropCode : int32_t {
@@ -74,10 +75,11 @@ enum SysPropCode : int32_t {
     kPropRecordsRead = 65100,      // records read from table files so far (read only)
     kPropLastSystemError = 65101,  // errno of this thread's last failed call, 0 none (read only)
     // For tests of failing writes: the bytes the files may still grow by (-1 the real disk),
-    // and how many of the next writes to refuse as a read-only disk does. Both answer the
-    // old value.
+    // and how many writes to refuse as a read-only disk does, once the number of writes last
+    // set under 65112 have gone through. Each answers the old value.
     kPropSimulateFreeSpace = 65110,
-    kPropRefuseWrites = 65111
+    kPropRefuseWrites = 65111,
+    kPropRefuseAfter = 65112
 };
 
 }  // namespace xb

@@ -43,6 +43,7 @@ std::atomic<bool> g_simulating{false};
 std::mutex g_simulatedMutex;
 int64_t g_simulatedFree = -1;
 int64_t g_refusedWrites = 0;
+int64_t g_writesBeforeRefusals = 0;
 
 void UpdateSimulating() {
     g_simulating.store(g_simulatedFree >= 0 || g_refusedWrites > 0, std::memory_order_release);
@@ -73,8 +74,9 @@ int64_t SimulateFreeSpace(int64_t bytes) {
     return old;
 }
 
-int64_t RefuseWrites(int64_t writes) {
+int64_t RefuseWrites(int64_t writes, int64_t after) {
     const std::lock_guard lock(g_simulatedMutex);
+    g_writesBeforeRefusals = std::max<int64_t>(after, 0);
     const int64_t old = std::exchange(g_refusedWrites, std::max<int64_t>(writes, 0));
     UpdateSimulating();
     return old;
@@ -98,6 +100,10 @@ void File::Fail(const char* what) const {
 
 size_t File::SimulatedRoom(uint64_t offset, size_t length) const {
     const std::lock_guard lock(g_simulatedMutex);
+    if (g_refusedWrites > 0 && g_writesBeforeRefusals > 0) {
+        --g_writesBeforeRefusals;
+        return length;
+    }
     if (g_refusedWrites > 0) {
         --g_refusedWrites;
         UpdateSimulating();

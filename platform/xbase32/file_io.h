@@ -52,10 +52,10 @@ std::string SystemErrorText(int error);
 
 // For tests of failing writes: a disk with only `bytes` left for what the files grow by
 // (-1: the real disk; writes where a file already reaches always fit, as on a real disk),
-// and the next `writes` writes refused as a read-only disk refuses them (0: none). Each
-// answers the setting it replaced.
+// and `writes` writes refused as a read-only disk refuses them (0: none) once `after` more
+// have gone through. Each answers the count it replaced.
 int64_t SimulateFreeSpace(int64_t bytes);
-int64_t RefuseWrites(int64_t writes);
+int64_t RefuseWrites(int64_t writes, int64_t after = 0);
 
 // Path of the file whose name matches path's file name without regard to ASCII case, in
 // path's directory; the exact name wins. Empty when there is none.

@@ -46,7 +46,8 @@ void sx_SetMemoBlockSize(int32_t size);
 void sx_SetTurboRead(sx_bool on);
 // Codes beyond the usual: 65100 records read so far; 65101 errno of this thread's last failed
 // call (0 none: a full disk is ENOSPC); for tests, 65110 simulates a disk with that many bytes
-// left (-1 off) and 65111 refuses that many of the next writes as a read-only disk does.
+// left (-1 off) and 65111 refuses that many writes as a read-only disk does, once as many as
+// were set under 65112 just before have gone through.
 intptr_t sx_SysProp(int32_t code, intptr_t value);
 
 // Areas 1 to 255.
