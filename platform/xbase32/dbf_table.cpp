@@ -310,9 +310,7 @@ void DbfTable::PutBackTail(const FileTail& tail) noexcept {
     if (!tail.bytes.empty()) {
         attempt([&] { dbf_.WriteAt(tail.at, tail.bytes.data(), tail.bytes.size()); });
     }
-    if (header_.recordCount != tail.count || count_ != tail.count) {
-        attempt([&] { WriteCount(tail.count); });
-    }
+    attempt([&] { WriteCount(tail.count); });  // also when its own write stopped half-way
     if (stamped_ && !tail.stamped) {
         const char ymd[3] = {static_cast<char>(tail.year - 1900), static_cast<char>(tail.month),
                              static_cast<char>(tail.day)};

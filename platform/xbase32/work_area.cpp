@@ -328,6 +328,9 @@ void WorkArea::TakeBackAppend() {
     if (knownRecno_ == recno) {
         knownRecno_ = 0;
     }
+    if (scratchRecno_ == recno) {
+        scratchRecno_ = 0;
+    }
     for (auto* o : observers_) {
         o->AppendTakenBack(recno, buffer_.data());
     }
