@@ -148,7 +148,7 @@ class CallRoad::Busy {
 };
 
 CallRoad::CallRoad(RoadPorts ports)
-    : ports_(ports), view_(std::make_unique<GuardedView>(ports.view)) {}
+    : ports_(ports), view_(std::make_unique<GuardedView>(ports.view)), backlog_(ports.log) {}
 
 CallRoad::~CallRoad() = default;
 
@@ -505,10 +505,30 @@ void CallRoad::NaZoeken() {
     }
 }
 
+void CallRoad::RetryLog() {
+    AfterLogWrite(backlog_.Retry());
+}
+
+void CallRoad::AfterLogWrite(const std::optional<std::string>& notice) {
+    if (notice) {
+        view_->ShowNotice(*notice);
+    }
+    if (retryTimer_ == nullptr) {
+        return;
+    }
+    Try("plannen van het opslaan in het logboek", [&] {
+        if (backlog_.Waiting() > 0) {
+            retryTimer_->Start();
+        } else {
+            retryTimer_->Stop();
+        }
+    });
+}
+
 void CallRoad::opslaan() {
     const auto& b = huidigebeller;
-    Try("opslaan in het logboek",
-        [&] { ports_.log.Append(huidigebeller, instellingen.meteenopslaan); });
+    // A row the log cannot take now waits and is written later; the call goes on.
+    AfterLogWrite(backlog_.Write(huidigebeller, instellingen.meteenopslaan));
     if (teller_ == 0) {
         view_->ClearMemo();
     }

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "monitor/call_road_ports.h"
+#include "monitor/log_backlog.h"
 #include "monitor/settings.h"
 
 namespace monitor {
@@ -40,6 +41,12 @@ class CallRoad {
     // The counter reset: teller 0, shown.
     void ResetTeller();
 
+    // Log rows the call log could not take yet are kept and written at the next call and at
+    // each tick of `timer` (started while rows wait); RetryLog is the tick.
+    void SetLogRetryTimer(RoadRetryTimer* timer) { retryTimer_ = timer; }
+    void RetryLog();
+    std::size_t LogWaiting() const { return backlog_.Waiting(); }
+
     // The controller the line was opened on at start-up, for reopening after a reset.
     void SetCapiController(int controller) { capicontroller_ = controller; }
     void SetCapiStatus(std::string status) { capistatus_ = std::move(status); }
@@ -71,6 +78,7 @@ class CallRoad {
     template <typename Step>
     bool Try(std::string_view stap, Step&& step);
     void Notice(std::string_view stap, std::string_view fout);
+    void AfterLogWrite(const std::optional<std::string>& notice);
 
     RoadPorts ports_;
     std::unique_ptr<GuardedView> view_;
@@ -84,6 +92,8 @@ class CallRoad {
     bool lookupFailed_ = false;
     int capicontroller_ = 1;
     std::optional<KlapperTreffer> treffer_;
+    LogBacklog backlog_;
+    RoadRetryTimer* retryTimer_ = nullptr;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
 

@@ -2,8 +2,11 @@
 
 #include "monitor/road_phone_book.h"
 
+#include <cerrno>
+
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include "capi/capi_monitor.h"
 #include "components/ms_agent.h"
@@ -18,6 +21,7 @@
 #include "monitor/settings.h"
 #include "platform/db/field.h"
 #include "platform/rtl/date_time.h"
+#include "xbase/db_errors.h"
 #include "xbase/table.h"
 #include "xbase/xbase_component.h"
 
@@ -25,11 +29,42 @@ namespace monitor {
 
 namespace {
 
+// Why the engine refused a write: a full disk or a disk or folder that takes no writes,
+// by the system's error number that the engine error carries, else any other reason.
+LogFault FaultOf(const xbase::EDBEngineError& e) {
+    if (e.ErrorCode() == xbase::kReadOnly) {
+        return LogFault::ReadOnly;
+    }
+    for (const xbase::TDBError& entry : e.Errors()) {
+        switch (entry.NativeError()) {
+            case ENOSPC:
+            case EDQUOT:
+                return LogFault::DiskFull;
+            case EROFS:
+            case EACCES:
+            case EPERM:
+                return LogFault::ReadOnly;
+            default:
+                break;
+        }
+    }
+    return LogFault::Other;
+}
+
 class LogAdapter final : public RoadCallLog {
   public:
     explicit LogAdapter(book::TelefoonLog& log) : log_(log) {}
 
     void Append(const telefoonrecordtype& b, bool meteenopslaan) override {
+        try {
+            Write(b, meteenopslaan);
+        } catch (const xbase::EDBEngineError& e) {
+            throw LogRefused(FaultOf(e), e.what());
+        }
+    }
+
+  private:
+    void Write(const telefoonrecordtype& b, bool meteenopslaan) {
         auto& t1 = log_.t1();
         log_.a1().Commit();
         t1.DisableControls();
@@ -69,7 +104,6 @@ class LogAdapter final : public RoadCallLog {
         }
     }
 
-  private:
     book::TelefoonLog& log_;
 };
 
@@ -217,6 +251,26 @@ class HostView final : public RoadView {
     TTrayIcon* tray_;
 };
 
+// Ticks the road's retry of the call log's waiting rows on the event loop.
+class RetryTimerAdapter final : public RoadRetryTimer {
+  public:
+    explicit RetryTimerAdapter(std::function<void()> tick) {
+        timer_.setInterval(kLogRetryMilliseconds);
+        QObject::connect(&timer_, &QTimer::timeout, std::move(tick));
+    }
+    void Start() override {
+        if (!timer_.isActive()) {
+            timer_.start();
+        }
+    }
+    void Stop() override { timer_.stop(); }
+    void SetInterval(int milliseconds) { timer_.setInterval(milliseconds); }
+    bool Active() const { return timer_.isActive(); }
+
+  private:
+    QTimer timer_;
+};
+
 // Work posted here runs on a later turn of the event loop, and not at all once the host
 // has gone.
 class PostAdapter final : public RoadPost {
@@ -260,6 +314,7 @@ struct CallRoadHost::Adapters {
     ClockAdapter clock;
     PostAdapter post;
     CallRoad road;
+    RetryTimerAdapter retry{[this] { road.RetryLog(); }};
 };
 
 CallRoadHost::CallRoadHost(Parts parts) : adapters_(std::make_unique<Adapters>(parts)) {
@@ -273,6 +328,15 @@ CallRoadHost::CallRoadHost(Parts parts) : adapters_(std::make_unique<Adapters>(p
     };
     line.OnDoResetCapi = [this](capi::TBelverin&) { RiduZevovIzuzedi1DoResetCapi(); };
     adapters_->road.SetCapiStatus(line.ErrorString());
+    adapters_->road.SetLogRetryTimer(&adapters_->retry);
+}
+
+void CallRoadHost::SetLogRetryInterval(int milliseconds) {
+    adapters_->retry.SetInterval(milliseconds);
+}
+
+bool CallRoadHost::LogRetryRunning() const {
+    return adapters_->retry.Active();
 }
 
 CallRoadHost::~CallRoadHost() {

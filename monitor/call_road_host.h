@@ -20,6 +20,8 @@ class TBelverin;
 
 namespace monitor {
 
+inline constexpr int kLogRetryMilliseconds = 10000;
+
 // The monitor window's call road on the running program: the road's ports over the phone
 // book, the call log, the directory runner, the contacts store, the wave list, the speaking
 // character, the command starter, the line and the clock, with the second stage posted on the
@@ -61,6 +63,11 @@ class CallRoadHost {
     std::function<void(const std::vector<std::string>& lines)> memoteststatus;
 
     CallRoad& Road();
+
+    // While the call log refuses rows, the road tries them again this often (and at each
+    // call); for tests.
+    void SetLogRetryInterval(int milliseconds);
+    bool LogRetryRunning() const;
 
   private:
     struct Adapters;

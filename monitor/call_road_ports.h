@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -52,12 +53,35 @@ class RoadPhoneBook {
     virtual bool ShowMemo(const std::string& bookmark) = 0;
 };
 
+// Why the call log took no row.
+enum class LogFault { DiskFull, ReadOnly, Other };
+
+// The call log refused a row, saying why.
+class LogRefused : public std::runtime_error {
+  public:
+    LogRefused(LogFault fault, const std::string& reason)
+        : std::runtime_error(reason), fault_(fault) {}
+    LogFault Fault() const { return fault_; }
+
+  private:
+    LogFault fault_;
+};
+
 // The call log: one record per logged call, CAPISTATUS and MEMO left empty.
 class RoadCallLog {
   public:
     virtual ~RoadCallLog() = default;
-    // Commits, appends the record, posts it, and commits again when `meteenopslaan`.
+    // Commits, appends the record, posts it, and commits again when `meteenopslaan`. A throw
+    // means the table holds no record of the call; LogRefused says why when it can.
     virtual void Append(const telefoonrecordtype& beller, bool meteenopslaan) = 0;
+};
+
+// Runs the road's retry of the call log's waiting rows now and then, until stopped.
+class RoadRetryTimer {
+  public:
+    virtual ~RoadRetryTimer() = default;
+    virtual void Start() = 0;  // a running timer keeps its rhythm
+    virtual void Stop() = 0;
 };
 
 // The reverse lookup of huidigebeller.nummer; `done` runs once the result is in huidigebeller,

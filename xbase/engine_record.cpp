@@ -4,11 +4,21 @@
 #include <cstring>
 
 #include "xbase/engine_api.h"
+#include "xbase/layer_state.h"
 
 namespace xbase {
 
 namespace {
 constexpr int32_t kPropRecordBuffer = 65000;
+constexpr int32_t kPropLastSystemError = 65101;
+}  // namespace
+
+DbiResult NoteRefusal(DbiResult code) {
+    const EngineApi& e = Engine();
+    const char* reason = e.sx_LastErrorText();
+    State().refusal = LayerState::Refusal{
+        code, static_cast<int>(e.sx_SysProp(kPropLastSystemError, 0)), reason ? reason : ""};
+    return code;
 }
 
 TVCLWorkArea* TableRecord(CursorHandle handle) {

@@ -16,6 +16,11 @@ TVCLWorkArea* TableRecord(CursorHandle handle);
 // another user holds.
 DbiResult WriteRefusal(const TVCLWorkArea& wa);
 
+// Keeps the engine's reason for the refusal that the current answer reports as `code`, so
+// that the error raised for it can say why; returns code. Call it right after the engine
+// call that failed, before any other.
+DbiResult NoteRefusal(DbiResult code);
+
 // The record buffer of the current area (null when the engine gives none).
 char* EngineRecordBuffer();
 

@@ -15,6 +15,13 @@ struct LayerState {
     std::string defaultPath;       // from a "PATH:" parameter of an alias
     bool oem = false;              // never set: blob contents pass unconverted
     std::optional<std::string> directories[kDirectorySlots + 1];  // slots 1 to 199
+    // Why the engine refused the last write that failed, for the error's further entries.
+    struct Refusal {
+        DbiResult code = 0;
+        int systemError = 0;  // errno, 0 when the engine named none
+        std::string reason;
+    } refusal;
+    DbiResult explaining = 0;  // the code whose text was asked for last
 };
 
 LayerState& State();

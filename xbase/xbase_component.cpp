@@ -279,7 +279,9 @@ void TXbase::Reindex() {
         return;
     }
     BeginChange();
-    step.Engine().sx_Reindex();
+    if (step.Engine().sx_Reindex() == 0) {
+        Refused("Reindex");
+    }
     EndChange();
 }
 

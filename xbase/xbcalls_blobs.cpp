@@ -158,9 +158,10 @@ DbiResult DbiPutBlob(CursorHandle table, char* record, uint16_t field, uint32_t 
     const bool written =
         e.sx_PutBlob(s->fieldName.c_str(), content.empty() ? nullptr : content.data(),
                      static_cast<int32_t>(content.size())) != 0;
+    const DbiResult refused = written ? kOk : NoteRefusal(WriteRefusal(*wa));
     e.sx_SysProp(kPropBlobWrite, writeProp);
-    if (!written) {
-        return WriteRefusal(*wa);
+    if (refused != kOk) {
+        return refused;
     }
     s->CopyBack(record);
     return kOk;

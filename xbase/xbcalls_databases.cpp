@@ -98,6 +98,7 @@ DbiResult DbiAddAlias(const void* /*configuration*/, const char* /*alias*/, cons
 }
 
 DbiResult DbiGetErrorString(DbiResult code, std::string* text) {
+    State().explaining = code;
     if (text != nullptr) {
         *text =
             code == kFileOpenError ? "File Open Error" : "IDAPI Error : " + std::to_string(code);

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "xbase/layer_state.h"
 #include "xbase/message_sink.h"
 #include "xbase/work_area.h"
 #include "xbase/xbcalls.h"
@@ -92,9 +93,17 @@ DbiResult DbiOpenCfgInfoList(const void*, int32_t, int32_t, const char*, CursorH
     return kOk;
 }
 
-DbiResult DbiGetErrorEntry(uint16_t, int32_t*, std::string* text) {
-    if (text != nullptr)
-        text->clear();
+DbiResult DbiGetErrorEntry(uint16_t entry, int32_t* nativeError, std::string* text) {
+    // One further entry: why the engine refused the write whose code is being explained.
+    const LayerState::Refusal& refusal = State().refusal;
+    const bool explained =
+        entry == 1 && refusal.code == State().explaining && !refusal.reason.empty();
+    if (text != nullptr) {
+        *text = explained ? refusal.reason : std::string();
+    }
+    if (nativeError != nullptr) {
+        *nativeError = explained ? refusal.systemError : 0;
+    }
     return kOk;
 }
 

@@ -26,11 +26,12 @@ DbiResult DbiInsertRecord(CursorHandle table, int32_t lock, const char* record) 
     }
     const EngineApi& e = Engine();
     if (DbiResult refused = AppendRefusalResult(e.sx_AppendEx())) {
-        return refused;
+        return NoteRefusal(refused);
     }
+    // A record that cannot be written takes its append back with it.
     DbiResult result = kOk;
     if (record != nullptr && !e.sx_PutRecord(record)) {
-        result = WriteRefusal(*wa);
+        result = NoteRefusal(WriteRefusal(*wa));
     }
     // The engine keeps a new record locked; other users may edit it unless asked otherwise.
     if (lock == 0) {
@@ -51,7 +52,7 @@ DbiResult DbiModifyRecord(CursorHandle table, const char* record, bool freeLock)
     const EngineApi& e = Engine();
     DbiResult result = kOk;
     if (record != nullptr && !e.sx_PutRecord(record)) {
-        result = WriteRefusal(*wa);
+        result = NoteRefusal(WriteRefusal(*wa));
     }
     if (freeLock) {
         e.sx_Unlock(e.sx_RecNo());
@@ -65,7 +66,7 @@ DbiResult DbiDeleteRecord(CursorHandle table, const char* /*record*/) {
         return kNoSuchTable;
     }
     TWA guard(wa->area);
-    return Engine().sx_Delete() ? kOk : WriteRefusal(*wa);
+    return Engine().sx_Delete() ? kOk : NoteRefusal(WriteRefusal(*wa));
 }
 
 DbiResult DbiRelRecordLock(CursorHandle table, bool all) {

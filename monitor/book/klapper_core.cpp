@@ -18,6 +18,7 @@ namespace {
 constexpr const char* kTableFile = "belverintel.DBF";
 constexpr const char* kCloseError = "Wissen: Fout bij sluiten klapper: ";
 constexpr const char* kOpenError = "Wissen: Fout bij openen klapper: ";
+constexpr const char* kReindexError = "Fout bij Reindex klapper :";
 constexpr const char* kNotOpen = "De klapper is niet geopend.";
 
 std::string Trimmed(std::string_view text) {
@@ -136,7 +137,7 @@ void KlapperCore::Create() {
         t2_->SetExclusive(false);
         Guarded(kOpenError, [&] { t2_->Open(); });
         indexenmaken();
-        a2_->Reindex();
+        Guarded(kReindexError, [&] { a2_->Reindex(); });
     }
     SetCount();
 }
@@ -218,7 +219,7 @@ void KlapperCore::Wisregel1Click() {
         Guarded(kOpenError, [&] { t2_->Open(); });
         a2_->CloseIndexes();
         indexenmaken();
-        a2_->Reindex();
+        Guarded(kReindexError, [&] { a2_->Reindex(); });
         if (t2_->Active()) {
             t2_->First();
         }

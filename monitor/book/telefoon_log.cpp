@@ -93,7 +93,7 @@ void TelefoonLog::FormCreate() {
         t1_.SetExclusive(false);
         t1_.Open();
         indexmaken();
-        a1_.Reindex();
+        Guarded("Fout bij Reindex log :", [this] { a1_.Reindex(); });
         controlsDisabled = false;
         t1_.EnableControls();
 
@@ -246,7 +246,7 @@ void TelefoonLog::WisAlles(std::vector<std::string>& errors) {
         t1_.Open();
         a1_.CloseIndexes();
         indexmaken();
-        a1_.Reindex();
+        guarded("Fout bij Reindex log :", [this] { a1_.Reindex(); });
         t1_.First();
     } catch (...) {
         t1_.EnableControls();

@@ -641,11 +641,13 @@ TEST_F(CallRoadTest, FailedLookupNeverRejects) {
 }
 
 TEST_F(CallRoadTest, NoticeNamesTheStep) {
-    d.failing = FailingPort::Log;
+    instellingen.DDE = true;
+    d.failing = FailingPort::Dde;
     Call(kJan, "111");
     d.Settle();
-    EXPECT_EQ(d.view.notices, Strings{"Fout bij opslaan in het logboek: kapot"});
+    EXPECT_EQ(d.view.notices, Strings{"Fout bij bijwerken van de DDE-gegevens: kapot"});
     EXPECT_EQ(d.view.memo.size(), 1u);  // the reactions still ran
+    EXPECT_EQ(d.logRecords.size(), 1u);
 }
 
 // The second stage reads the entry the first stage found, wherever the table stands by then.
@@ -714,6 +716,117 @@ TEST_F(CallRoadTest, LookupAfterTheRoadIsGone) {
     }
     doubles.Settle();
     EXPECT_TRUE(doubles.logRecords.empty());
+}
+
+}  // namespace
+}  // namespace monitor
+
+namespace monitor {
+namespace {
+
+// The log refuses rows for a while: every call is handled as always, its row waits, the user
+// hears once why and once that it works again, and the rows land in call order, each once.
+struct Backlogged {
+    explicit Backlogged(const RoadDoubles& like) {
+        d.entries = like.entries;
+        d.directoryResult = like.directoryResult;
+        road.SetLogRetryTimer(&timer);
+    }
+    void CallFrom(const std::string& nummer) {
+        road.IncomingCall(nummer, "111", 1, "Telefonie");
+        d.Settle();
+    }
+    Strings LoggedNumbers() const {
+        Strings numbers;
+        for (const auto& r : d.logRecords) {
+            numbers.push_back(r.nummer);
+        }
+        return numbers;
+    }
+
+    RoadDoubles d;
+    CallRoad road{d.Ports()};
+    testing::ManualRetryTimer timer;
+};
+
+TEST_F(CallRoadTest, LogRowsWaitWhileTheLogRefusesAndLandInOrderOnceItTakesThemAgain) {
+    struct Case {
+        const char* name;
+        std::function<void(RoadDoubles&)> refuse;
+        const char* told;
+    };
+    const std::vector<Case> cases = {
+        {"full disk", [](RoadDoubles& d) { d.logRefusal = LogFault::DiskFull; },
+         "Het logboek kan niet worden bijgewerkt: de schijf is vol."},
+        {"read-only folder", [](RoadDoubles& d) { d.logRefusal = LogFault::ReadOnly; },
+         "Het logboek kan niet worden bijgewerkt: de map van het logboek is alleen-lezen."},
+        {"any other failure", [](RoadDoubles& d) { d.failing = FailingPort::Log; },
+         "Het logboek kan niet worden bijgewerkt (kapot)."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Backlogged b(d);
+        c.refuse(b.d);
+        b.CallFrom("01");
+        b.CallFrom("02");
+        b.road.RetryLog();  // a tick while the log still refuses
+        b.CallFrom("03");
+
+        // Each call went its way: counted and in the memo; none is in the log yet.
+        EXPECT_EQ(b.road.teller(), 3);
+        EXPECT_EQ(b.d.view.memo.size(), 3u);
+        EXPECT_TRUE(b.d.logRecords.empty());
+        EXPECT_EQ(b.road.LogWaiting(), 3u);
+        ASSERT_EQ(b.d.view.notices.size(), 1u);
+        EXPECT_EQ(b.d.view.notices[0].rfind(c.told, 0), 0u) << b.d.view.notices[0];
+        EXPECT_TRUE(b.timer.running);
+
+        b.d.logRefusal.reset();
+        b.d.failing = FailingPort::None;
+        b.road.RetryLog();
+        EXPECT_EQ(b.LoggedNumbers(), (Strings{"01", "02", "03"}));
+        ASSERT_EQ(b.d.view.notices.size(), 2u);
+        EXPECT_EQ(b.d.view.notices[1],
+                  "Het logboek wordt weer bijgewerkt: 3 bewaarde oproepen zijn alsnog in het "
+                  "logboek gezet.");
+        EXPECT_FALSE(b.timer.running);
+
+        b.road.RetryLog();
+        b.CallFrom("04");
+        EXPECT_EQ(b.LoggedNumbers(), (Strings{"01", "02", "03", "04"}));
+        EXPECT_EQ(b.d.view.notices.size(), 2u);
+    }
+}
+
+TEST_F(CallRoadTest, TheNextCallWritesTheWaitingLogRowsBeforeItsOwn) {
+    Backlogged b(d);
+    b.d.logRefusal = LogFault::DiskFull;
+    b.CallFrom("01");
+    b.d.logRefusal.reset();
+    b.CallFrom("02");
+    EXPECT_EQ(b.LoggedNumbers(), (Strings{"01", "02"}));
+    ASSERT_EQ(b.d.view.notices.size(), 2u);
+    EXPECT_EQ(b.d.view.notices[1],
+              "Het logboek wordt weer bijgewerkt: 1 bewaarde oproep is alsnog in het logboek "
+              "gezet.");
+    EXPECT_EQ(b.road.LogWaiting(), 0u);
+    EXPECT_FALSE(b.timer.running);
+}
+
+TEST_F(CallRoadTest, ANewReasonWhyTheLogRefusesIsToldOnceMore) {
+    Backlogged b(d);
+    b.d.logRefusal = LogFault::DiskFull;
+    b.CallFrom("01");
+    b.CallFrom("02");
+    b.d.logRefusal = LogFault::ReadOnly;
+    b.CallFrom("03");
+    b.road.RetryLog();
+    ASSERT_EQ(b.d.view.notices.size(), 2u);
+    EXPECT_NE(b.d.view.notices[1].find("alleen-lezen"), std::string::npos);
+    b.d.logRefusal.reset();
+    b.road.RetryLog();
+    EXPECT_EQ(b.LoggedNumbers(), (Strings{"01", "02", "03"}));
+    EXPECT_EQ(b.d.view.notices.size(), 3u);
 }
 
 }  // namespace

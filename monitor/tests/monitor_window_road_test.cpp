@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -10,7 +13,13 @@
 #include <QPlainTextEdit>
 #include <QTest>
 #include <QToolButton>
+
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
 #include <memory>
 #include <regex>
 #include <sstream>
@@ -31,6 +40,7 @@ namespace monitor::testing {
 namespace {
 
 using capi::test::PumpUntil;
+namespace fs = std::filesystem;
 
 const std::string kFoundLine =
     "\"1\",\"2\",\"3\",\"Jan\",\"Jansen\",\"\",\"Dorpsstraat\",\"12\",\"1234 AB\",\"Zwolle\"";
@@ -261,6 +271,137 @@ TEST_F(WindowRoadTest, TestCallsReachTheMemoAndTheLog) {
     EXPECT_EQ(window->L_nummer->text(), "0301234567 (5559999)");
     EXPECT_TRUE(sim->PutsFrom(opened).empty()) << "a test call reached the line";
     EXPECT_TRUE(dialogs.shown().empty()) << dialogs.shown().front().text;
+}
+
+// A disk for the program folder that fills up and frees again: a small tmpfs mounted over the
+// folder (its files copied onto it), or the engine's own write-failure seam.
+class FullDiskTest : public WindowRoadTest {
+  protected:
+    void TearDown() override {
+        // The fixture empties the folder; the mount and what lies under it go after.
+        WindowRoadTest::TearDown();
+        if (mounted) {
+            ::umount2(folder.c_str(), MNT_DETACH);
+            std::error_code ec;
+            fs::remove_all(folder, ec);
+        }
+    }
+
+    // Mounts a tmpfs of a few megabytes over the folder; the reason when the system refuses.
+    std::string MountSmallDisk() {
+        const std::string keep = folder.substr(0, folder.size() - 1) + "-inhoud";
+        fs::copy(folder, keep, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+        if (::mount("tmpfs", folder.c_str(), "tmpfs", 0, "size=16m") != 0) {
+            const std::string why = std::strerror(errno);
+            fs::remove_all(keep);
+            return why;
+        }
+        mounted = true;
+        fs::copy(keep, folder, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+        fs::remove_all(keep);
+        return {};
+    }
+
+    // Takes every free byte of the disk with one file.
+    void FillDisk() {
+        const int fd = ::open((folder + "vuller").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ASSERT_GE(fd, 0);
+        const std::vector<char> block(64 * 1024, 'x');
+        for (std::size_t size = block.size(); size > 0; size /= 2) {
+            while (::write(fd, block.data(), size) == static_cast<ssize_t>(size)) {
+            }
+        }
+        ::close(fd);
+    }
+
+    std::vector<std::string> Notices() const {
+        std::vector<std::string> texts;
+        for (const auto& shown : dialogs.shown()) {
+            texts.push_back(shown.text);
+        }
+        return texts;
+    }
+
+    // Calls while the disk is full, until the log refuses one (a file's last page may still
+    // hold a few rows) and two more: each is in the memo, and one notice says why. Once the
+    // disk has room the waiting rows land after the others, in call order, each once, and one
+    // notice says so; the next call is logged at once.
+    void CallsSurvive(const std::function<void()>& fill, const std::function<void()>& free,
+                      const std::string& why) {
+        Open();
+        ASSERT_FALSE(HasFatalFailure());
+        window->RoadHost()->SetLogRetryInterval(20);
+        std::vector<std::string> numbers;
+        const auto call = [&] {
+            const std::string nummer = "02000000" + std::to_string(10 + numbers.size());
+            numbers.push_back(nummer);
+            const std::size_t lines = Memo().size();
+            TestCall(1, "5551234", nummer);
+            ASSERT_TRUE(PumpUntil([&] { return Memo().size() == lines + 1 && RoadFree(); }));
+            EXPECT_TRUE(Contains(Memo().back(), nummer)) << Memo().back();
+        };
+        fill();
+        while (Notices().empty() && numbers.size() < 80) {
+            call();
+            ASSERT_FALSE(HasFatalFailure());
+        }
+        call();
+        call();
+        ASSERT_FALSE(HasFatalFailure());
+        const std::size_t before = Records(LogDump()).size();
+        ASSERT_LE(before + 3, numbers.size()) << LogDump();
+        ASSERT_EQ(Notices().size(), 1u);
+        EXPECT_EQ(Notices()[0].rfind("Het logboek kan niet worden bijgewerkt: " + why, 0), 0u)
+            << Notices()[0];
+        EXPECT_TRUE(window->RoadHost()->LogRetryRunning());
+
+        free();
+        ASSERT_TRUE(PumpUntil([&] { return Records(LogDump()).size() >= numbers.size(); }));
+        const auto logged = Records(LogDump());
+        ASSERT_EQ(logged.size(), numbers.size()) << LogDump();
+        for (std::size_t i = 0; i < numbers.size(); ++i) {
+            EXPECT_TRUE(Contains(logged[i], "NUMMER=[" + numbers[i] + "]")) << logged[i];
+        }
+        {
+            std::ifstream table(folder + book::kLogTableName, std::ios::binary | std::ios::ate);
+            table.seekg(-1, std::ios::end);
+            EXPECT_EQ(table.get(), 0x1A) << "the table has no end marker";
+        }
+        ASSERT_EQ(Notices().size(), 2u);
+        EXPECT_EQ(Notices()[1],
+                  "Het logboek wordt weer bijgewerkt: " + std::to_string(numbers.size() - before) +
+                      " bewaarde oproepen zijn alsnog in het logboek gezet.");
+        EXPECT_FALSE(window->RoadHost()->LogRetryRunning());
+
+        call();
+        const auto after = Records(LogDump());
+        ASSERT_EQ(after.size(), numbers.size()) << LogDump();
+        EXPECT_TRUE(Contains(after.back(), "NUMMER=[" + numbers.back() + "]")) << after.back();
+        EXPECT_EQ(Notices().size(), 2u);
+    }
+
+    bool mounted = false;
+};
+
+TEST_F(FullDiskTest, CallsOnAFullTmpfsAreLoggedInOrderOnceThereIsRoom) {
+    if (const std::string refused = MountSmallDisk(); !refused.empty()) {
+        GTEST_SKIP() << "no tmpfs can be mounted here (" << refused
+                     << "); the engine's seam test covers the road";
+    }
+    CallsSurvive([this] { FillDisk(); }, [this] { fs::remove(folder + "vuller"); },
+                 "de schijf is vol.");
+}
+
+TEST_F(FullDiskTest, CallsTheEngineCannotWriteAreLoggedOnceItCanAgain) {
+    const xbase::EngineApi& engine = library->Api();
+    CallsSurvive([&] { engine.sx_SysProp(65110, 0); }, [&] { engine.sx_SysProp(65110, -1); },
+                 "de schijf is vol.");
+}
+
+TEST_F(FullDiskTest, CallsOnAReadOnlyDiskAreLoggedOnceItTakesWritesAgain) {
+    const xbase::EngineApi& engine = library->Api();
+    CallsSurvive([&] { engine.sx_SysProp(65111, 1000000); }, [&] { engine.sx_SysProp(65111, 0); },
+                 "de map van het logboek is alleen-lezen.");
 }
 
 }  // namespace

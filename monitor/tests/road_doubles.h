@@ -31,6 +31,17 @@ enum class FailingPort {
     Post,
 };
 
+// The retry timer, ticked by hand.
+struct ManualRetryTimer : RoadRetryTimer {
+    bool running = false;
+    int starts = 0;
+    void Start() override {
+        running = true;
+        ++starts;
+    }
+    void Stop() override { running = false; }
+};
+
 // Every port of the road as a recording double; `failing` makes one of them throw.
 struct RoadDoubles : RoadPhoneBook,
                      RoadCallLog,
@@ -55,6 +66,8 @@ struct RoadDoubles : RoadPhoneBook,
 
     std::vector<telefoonrecordtype> logRecords;
     std::vector<bool> logCommits;
+    // While set, the log refuses every row with this fault.
+    std::optional<LogFault> logRefusal;
 
     // Directory: what the lookup writes into huidigebeller, and the lookups still running.
     std::function<void(telefoonrecordtype&)> directoryResult;
@@ -156,6 +169,9 @@ struct RoadDoubles : RoadPhoneBook,
 
     void Append(const telefoonrecordtype& beller, bool meteenopslaan) override {
         Check(FailingPort::Log);
+        if (logRefusal) {
+            throw LogRefused(*logRefusal, "IDAPI Error : 10243");
+        }
         logRecords.push_back(beller);
         logCommits.push_back(meteenopslaan);
     }

@@ -560,6 +560,21 @@ void AreaView::RecordWritten(uint32_t recno, const char* before, const char* aft
     }
 }
 
+void AreaView::AppendTakenBack(uint32_t recno, const char* record) {
+    ++g_writes;
+    listKey_.reset();
+    if (deletedFor_) {
+        if (*deletedFor_ == recno && record[0] != '*') {
+            deletedFor_ = recno - 1;
+        } else {
+            deletedFor_.reset();
+        }
+    }
+    for (auto& o : orders_) {
+        o->AppendTakenBack(recno, record);
+    }
+}
+
 void AreaView::TableRebuilt() {
     ++g_writes;
     // Pack and zap leave no deleted record.

@@ -72,6 +72,7 @@ class AreaView final : public RecordWriteObserver {
 
     void RecordWritten(uint32_t recno, const char* before, const char* after) override;
     void TableRebuilt() override;
+    void AppendTakenBack(uint32_t recno, const char* record) override;
 
   private:
     struct CountKey {

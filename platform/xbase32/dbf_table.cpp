@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 #include <fcntl.h>
@@ -378,6 +379,7 @@ uint32_t DbfTable::Append(const char* buffer, int lockTimeout) {
         return 0;
     }
     uint32_t locked = 0;
+    std::optional<FileTail> tail;
     try {
         const uint32_t recno = ReadCount() + 1;
         // The record is locked before the count shows it, so that another open never takes
@@ -386,12 +388,13 @@ uint32_t DbfTable::Append(const char* buffer, int lockTimeout) {
             throw Error("record " + std::to_string(recno) + " is locked elsewhere");
         }
         locked = shared ? recno : 0;
-        StampOnce();
         const size_t length = static_cast<size_t>(RecordLength());
+        const uint64_t at = header_.headerLength + static_cast<uint64_t>(recno - 1) * length;
+        tail = KeepTail(at, length + 1);
+        StampOnce();
         std::string out(buffer, length);
         out.push_back(kEndOfFile);
-        dbf_.WriteAt(header_.headerLength + static_cast<uint64_t>(recno - 1) * length, out.data(),
-                     out.size());
+        dbf_.WriteAt(at, out.data(), out.size());
         WriteCount(recno);
         if (shared) {
             appendedHeld_.insert(recno);
@@ -399,6 +402,9 @@ uint32_t DbfTable::Append(const char* buffer, int lockTimeout) {
         }
         return recno;
     } catch (...) {
+        if (tail) {
+            PutBackTail(*tail);
+        }
         if (shared) {
             if (locked != 0 && count_ < locked) {
                 UnlockRecord(locked);  // the count never showed it
@@ -407,6 +413,79 @@ uint32_t DbfTable::Append(const char* buffer, int lockTimeout) {
         }
         throw;
     }
+}
+
+DbfTable::FileTail DbfTable::KeepTail(uint64_t at, std::size_t length) const {
+    FileTail tail;
+    tail.at = at;
+    tail.size = dbf_.Size();
+    tail.count = header_.recordCount;
+    tail.stamped = stamped_;
+    tail.year = header_.year;
+    tail.month = header_.month;
+    tail.day = header_.day;
+    if (tail.size > at) {
+        tail.bytes.resize(static_cast<std::size_t>(std::min<uint64_t>(tail.size - at, length)));
+        if (!map_.Read(at, tail.bytes.size(), tail.bytes.data())) {
+            tail.bytes.resize(dbf_.ReadSome(at, tail.bytes.data(), tail.bytes.size()));
+        }
+    }
+    return tail;
+}
+
+void DbfTable::PutBackTail(const FileTail& tail) noexcept {
+    // Each step only shrinks the file or writes where it already reaches, which a full disk
+    // still allows; one that fails anyway leaves the others to do what they can.
+    const auto attempt = [](auto&& step) {
+        try {
+            step();
+        } catch (const std::exception&) {
+        }
+    };
+    attempt([&] { dbf_.Truncate(tail.size); });
+    if (!tail.bytes.empty()) {
+        attempt([&] { dbf_.WriteAt(tail.at, tail.bytes.data(), tail.bytes.size()); });
+    }
+    attempt([&] { WriteCount(tail.count); });  // also when its own write stopped half-way
+    if (stamped_ && !tail.stamped) {
+        const char ymd[3] = {static_cast<char>(tail.year - 1900), static_cast<char>(tail.month),
+                             static_cast<char>(tail.day)};
+        attempt([&] { dbf_.WriteAt(1, ymd, sizeof ymd); });
+        header_.year = tail.year;
+        header_.month = tail.month;
+        header_.day = tail.day;
+        stamped_ = false;
+    }
+}
+
+bool DbfTable::TakeBackAppend(uint32_t recno, int lockTimeout) {
+    const bool shared = Shared();
+    if (shared &&
+        !LockWithTimeout(dbf_.Fd(), lock_offset::kHeader, LockKind::kExclusive, lockTimeout)) {
+        return false;
+    }
+    bool taken = false;
+    try {
+        if (ReadCount() == recno && HoldsRecordLock(recno)) {
+            WriteCount(recno - 1);
+            taken = true;
+            // The end marker goes where the record began, inside what the file holds; past
+            // the count the record is gone for every reader already.
+            const uint64_t at =
+                header_.headerLength + static_cast<uint64_t>(recno - 1) * RecordLength();
+            const char eof = kEndOfFile;
+            dbf_.WriteAt(at, &eof, 1);
+            dbf_.Truncate(at + 1);
+        }
+    } catch (const std::exception&) {
+    }
+    if (shared) {
+        Unlock(dbf_.Fd(), lock_offset::kHeader);
+    }
+    if (taken) {
+        UnlockRecord(recno);
+    }
+    return taken;
 }
 
 bool DbfTable::LockRecord(uint32_t recno, int timeout) {

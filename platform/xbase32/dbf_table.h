@@ -73,8 +73,13 @@ class DbfTable {
     void WriteRecord(uint32_t recno, const char* buffer);
 
     // Appends under the header lock and leaves the new record locked in shared use.
-    // Returns the new record number, 0 when the header lock timed out.
+    // Returns the new record number, 0 when the header lock timed out. A failed append
+    // leaves the file as it was: its size, its end marker, the count and the date.
     uint32_t Append(const char* buffer, int lockTimeout);
+    // Takes back this open's append of recno while it is still the last record and still
+    // locked by this open: the count, the end marker and the file's size go back. False when
+    // it cannot (another append came after it, or the file refused).
+    bool TakeBackAppend(uint32_t recno, int lockTimeout);
 
     // Record locks: meaningful only in shared use; always granted otherwise.
     bool LockRecord(uint32_t recno, int timeout);
@@ -117,7 +122,18 @@ class DbfTable {
     void Adopt(File dbf, std::unique_ptr<MemoFile> memo);
 
   private:
+    // What an append may overwrite, to put back when it fails.
+    struct FileTail {
+        uint64_t at = 0;
+        uint64_t size = 0;
+        std::string bytes;
+        uint32_t count = 0;
+        bool stamped = false;
+        int year = 0, month = 0, day = 0;
+    };
     DbfTable() = default;
+    FileTail KeepTail(uint64_t at, std::size_t length) const;
+    void PutBackTail(const FileTail& tail) noexcept;
     void LoadHeader();
     uint32_t ReadCount();  // from the header, whatever the call has seen
     void WriteCount(uint32_t count);

@@ -136,6 +136,12 @@ intptr_t Engine::SysProp(int32_t code, intptr_t value) {
             return 1;
         case kPropRecordsRead:
             return static_cast<intptr_t>(DbfTable::RecordsRead());
+        case kPropSimulateFreeSpace:
+            return static_cast<intptr_t>(SimulateFreeSpace(value));
+        case kPropRefuseWrites:
+            return static_cast<intptr_t>(RefuseWrites(value, std::exchange(refuseAfter_, 0)));
+        case kPropRefuseAfter:
+            return std::exchange(refuseAfter_, value);
         case kPropGetSoftSeek:
             return settings_.softSeek ? 1 : 0;
         case kPropSetSoftSeek:

@@ -57,6 +57,7 @@ class Engine {
     std::array<std::string, kAreas + 1> texts_;
     int current_ = 1;
     std::map<int32_t, intptr_t> props_;
+    intptr_t refuseAfter_ = 0;  // for the next kPropRefuseWrites
 };
 
 enum SysPropCode : int32_t {
@@ -71,7 +72,14 @@ enum SysPropCode : int32_t {
     kPropAreaInUse = 65002,
     kPropOneTagPerFile = 65006,
     kPropFieldTextForm = 65012,
-    kPropRecordsRead = 65100  // records read from table files so far (read only)
+    kPropRecordsRead = 65100,      // records read from table files so far (read only)
+    kPropLastSystemError = 65101,  // errno of this thread's last failed call, 0 none (read only)
+    // For tests of failing writes: the bytes the files may still grow by (-1 the real disk),
+    // and how many writes to refuse as a read-only disk does, once the number of writes last
+    // set under 65112 have gone through. Each answers the old value.
+    kPropSimulateFreeSpace = 65110,
+    kPropRefuseWrites = 65111,
+    kPropRefuseAfter = 65112
 };
 
 }  // namespace xb

@@ -22,6 +22,7 @@ using xb::Engine;
 using xb::WorkArea;
 
 thread_local std::string g_lastError;
+thread_local int g_lastSystemError = 0;
 int32_t g_notifyCode = 0;
 
 template <typename R, typename F>
@@ -29,10 +30,14 @@ R Guard(R failure, F&& body) {
     const xb::CallScope call;
     xb::ReleaseKeptPages();  // a run of index builds has ended
     g_lastError.clear();
+    g_lastSystemError = 0;
     try {
         return body();
     } catch (const std::bad_alloc&) {
         g_lastError = "out of memory";
+    } catch (const xb::Error& e) {
+        g_lastError = e.what();
+        g_lastSystemError = e.SystemError();
     } catch (const std::exception& e) {
         g_lastError = e.what();
     }
@@ -159,6 +164,9 @@ void sx_SetTurboRead(sx_bool on) {
 }
 
 intptr_t sx_SysProp(int32_t code, intptr_t value) {
+    if (code == xb::kPropLastSystemError) {
+        return g_lastSystemError;  // kept per thread beside the text
+    }
     return E().SysProp(code, value);
 }
 

@@ -6,8 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 #include "platform/xbase32/error.h"
@@ -33,18 +36,95 @@ File::~File() {
     Close();
 }
 
+namespace {
+
+// The simulated disk of SimulateFreeSpace and SimulateReadOnlyDisk.
+std::atomic<bool> g_simulating{false};
+std::mutex g_simulatedMutex;
+int64_t g_simulatedFree = -1;
+int64_t g_refusedWrites = 0;
+int64_t g_writesBeforeRefusals = 0;
+
+void UpdateSimulating() {
+    g_simulating.store(g_simulatedFree >= 0 || g_refusedWrites > 0, std::memory_order_release);
+}
+
+}  // namespace
+
+std::string SystemErrorText(int error) {
+    const std::string system = std::strerror(error);
+    switch (error) {
+        case ENOSPC:
+        case EDQUOT:
+            return "the disk is full (" + system + ")";
+        case EROFS:
+            return "the disk is read-only (" + system + ")";
+        case EACCES:
+        case EPERM:
+            return "no permission to write there (" + system + ")";
+        default:
+            return system;
+    }
+}
+
+int64_t SimulateFreeSpace(int64_t bytes) {
+    const std::lock_guard lock(g_simulatedMutex);
+    const int64_t old = std::exchange(g_simulatedFree, bytes < 0 ? -1 : bytes);
+    UpdateSimulating();
+    return old;
+}
+
+int64_t RefuseWrites(int64_t writes, int64_t after) {
+    const std::lock_guard lock(g_simulatedMutex);
+    g_writesBeforeRefusals = std::max<int64_t>(after, 0);
+    const int64_t old = std::exchange(g_refusedWrites, std::max<int64_t>(writes, 0));
+    UpdateSimulating();
+    return old;
+}
+
 File File::Open(const std::string& path, int flags, int mode) {
     File f;
     f.path_ = path;
     f.fd_ = ::open(path.c_str(), flags | O_CLOEXEC, mode);
     if (f.fd_ < 0) {
-        throw Error("cannot open " + path + ": " + std::strerror(errno));
+        const int error = errno;
+        throw Error("cannot open " + path + ": " + SystemErrorText(error), error);
     }
     return f;
 }
 
 void File::Fail(const char* what) const {
-    throw Error(std::string(what) + " " + path_ + ": " + std::strerror(errno));
+    const int error = errno;
+    throw Error(std::string(what) + " " + path_ + ": " + SystemErrorText(error), error);
+}
+
+size_t File::SimulatedRoom(uint64_t offset, size_t length) const {
+    const std::lock_guard lock(g_simulatedMutex);
+    if (g_refusedWrites > 0 && g_writesBeforeRefusals > 0) {
+        --g_writesBeforeRefusals;
+        return length;
+    }
+    if (g_refusedWrites > 0) {
+        --g_refusedWrites;
+        UpdateSimulating();
+        errno = EROFS;
+        return 0;
+    }
+    if (g_simulatedFree < 0) {
+        return length;
+    }
+    // Only bytes past the file's end take room, as on a real disk.
+    const uint64_t size = Size();
+    const uint64_t end = offset + length;
+    const uint64_t growth = end > size ? end - size : 0;
+    if (growth <= static_cast<uint64_t>(g_simulatedFree)) {
+        g_simulatedFree -= static_cast<int64_t>(growth);
+        return length;
+    }
+    const uint64_t limit = size + static_cast<uint64_t>(g_simulatedFree);
+    g_simulatedFree = 0;
+    errno = ENOSPC;
+    return limit > offset ? static_cast<size_t>(limit - offset) : 0;
 }
 
 uint64_t File::Size() const {
@@ -84,6 +164,17 @@ void File::WriteAt(uint64_t offset, const void* buffer, size_t length) {
     unsynced_ = true;
     size_t done = 0;
     const auto* p = static_cast<const char*>(buffer);
+    if (g_simulating.load(std::memory_order_acquire)) {
+        const size_t room = SimulatedRoom(offset, length);
+        if (room < length) {
+            const int error = errno;
+            if (room > 0 && ::pwrite(fd_, p, room, static_cast<off_t>(offset)) < 0) {
+                Fail("cannot write");
+            }
+            errno = error;
+            Fail("cannot write");
+        }
+    }
     while (done < length) {
         ssize_t n = ::pwrite(fd_, p + done, length - done, static_cast<off_t>(offset + done));
         if (n < 0) {
@@ -98,6 +189,17 @@ void File::WriteAt(uint64_t offset, const void* buffer, size_t length) {
 
 void File::Truncate(uint64_t size) {
     unsynced_ = true;
+    if (g_simulating.load(std::memory_order_acquire)) {
+        const uint64_t before = Size();
+        const std::lock_guard lock(g_simulatedMutex);
+        if (g_simulatedFree >= 0) {
+            if (size > before && size - before > static_cast<uint64_t>(g_simulatedFree)) {
+                errno = ENOSPC;
+                Fail("cannot truncate");
+            }
+            g_simulatedFree += static_cast<int64_t>(before) - static_cast<int64_t>(size);
+        }
+    }
     if (::ftruncate(fd_, static_cast<off_t>(size)) != 0) {
         Fail("cannot truncate");
     }

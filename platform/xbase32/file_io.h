@@ -39,11 +39,23 @@ class File {
 
   private:
     [[noreturn]] void Fail(const char* what) const;
+    // How much of a write the simulated disk takes; errno tells why when less than length.
+    size_t SimulatedRoom(uint64_t offset, size_t length) const;
 
     int fd_ = -1;
     std::string path_;
     bool unsynced_ = false;
 };
+
+// The reason for a failed system call in words, a full disk named as such.
+std::string SystemErrorText(int error);
+
+// For tests of failing writes: a disk with only `bytes` left for what the files grow by
+// (-1: the real disk; writes where a file already reaches always fit, as on a real disk),
+// and `writes` writes refused as a read-only disk refuses them (0: none) once `after` more
+// have gone through. Each answers the count it replaced.
+int64_t SimulateFreeSpace(int64_t bytes);
+int64_t RefuseWrites(int64_t writes, int64_t after = 0);
 
 // Path of the file whose name matches path's file name without regard to ASCII case, in
 // path's directory; the exact name wins. Empty when there is none.

@@ -609,6 +609,19 @@ void IndexOrder::RecordWritten(uint32_t recno, const char* before, const char* a
           std::string_view(after, length));
 }
 
+void IndexOrder::AppendTakenBack(uint32_t recno, const char* record) {
+    inFlight_.erase(recno);
+    if (recno > known_) {
+        return;  // never keyed
+    }
+    const std::string_view bytes(record, static_cast<std::size_t>(table_.RecordLength()));
+    if (Included(recno, bytes) && !index_.Erase(KeyOf(recno, bytes), recno)) {
+        index_.EraseRecord(recno);
+    }
+    known_ = recno - 1;
+    Changed();
+}
+
 void IndexOrder::Rekey(uint32_t recno, std::string_view before, std::string_view after) {
     const std::string_view newRecord = after;
     const bool nowIn = Included(recno, newRecord);

@@ -105,6 +105,8 @@ class IndexOrder final : public RecordOrder {
 
     // A record as it stood on disk (nullptr for a new one) and as it was written.
     void RecordWritten(uint32_t recno, const char* before, const char* after);
+    // The last record, recno, is gone again: its entry goes.
+    void AppendTakenBack(uint32_t recno, const char* record);
     // Counts changes of the entries and scope, once records of other opens are followed.
     uint64_t Version();
 

@@ -158,7 +158,8 @@ uint32_t MemoFile::Write(std::string_view data) {
     const uint64_t bs = static_cast<uint64_t>(blockSize_);
     // Never trust a next-free pointer that lies inside data another writer left.
     uint64_t next = std::max<uint64_t>(Be32(h), FirstDataBlock(blockSize_));
-    next = std::max<uint64_t>(next, (file_.Size() + bs - 1) / bs);
+    const uint64_t size = file_.Size();
+    next = std::max<uint64_t>(next, (size + bs - 1) / bs);
     const uint64_t blocks = (8 + data.size() + bs - 1) / bs;
     if (next + blocks > 0xFFFFFFFFull) {
         throw Error("memo file " + Path() + " is full");
@@ -167,10 +168,20 @@ uint32_t MemoFile::Write(std::string_view data) {
     PutBe32(out.data(), kTypeText);
     PutBe32(out.data() + 4, static_cast<uint32_t>(data.size()));
     std::copy(data.begin(), data.end(), out.begin() + 8);
-    file_.WriteAt(next * bs, out.data(), out.size());
     char nh[4];
     PutBe32(nh, static_cast<uint32_t>(next + blocks));
-    file_.WriteAt(0, nh, sizeof nh);
+    try {
+        file_.WriteAt(next * bs, out.data(), out.size());
+        file_.WriteAt(0, nh, sizeof nh);
+    } catch (...) {
+        // A failed write leaves the file as it was: its size and its next free block.
+        try {
+            file_.Truncate(size);
+            file_.WriteAt(0, h, 4);
+        } catch (const std::exception&) {
+        }
+        throw;
+    }
     seenSize_ = std::max<uint64_t>(seenSize_, (next + blocks) * bs);
     return static_cast<uint32_t>(next);
 }

@@ -36,7 +36,7 @@ class MemoFile {
 
     // Appends data in new blocks; returns the first one. Another writer of the file must
     // be kept out by the caller (the table's memo lock), since the next free block is
-    // taken from the header on disk.
+    // taken from the header on disk. A failed write leaves the file as it was.
     uint32_t Write(std::string_view data);
 
     // Empties the file, with a new block size.

@@ -12,6 +12,8 @@ class RecordWriteObserver {
     virtual void RecordWritten(uint32_t recno, const char* before, const char* after) = 0;
     // After a pack or zap renumbered or removed the records.
     virtual void TableRebuilt() = 0;
+    // This open's append of the last record, `record` as appended, was taken back.
+    virtual void AppendTakenBack(uint32_t recno, const char* record) = 0;
 };
 
 }  // namespace xb

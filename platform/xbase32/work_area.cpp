@@ -248,6 +248,7 @@ void WorkArea::WriteRecord(uint32_t recno, const char* record) {
         knownRecno_ = 0;
         ++standing_;
         table_->WriteRecord(recno, record);
+        appended_ = 0;
         Know(recno, record);
         for (auto* o : observers_) {
             o->RecordWritten(recno, scratch_.data(), record);
@@ -289,6 +290,7 @@ int WorkArea::Append() {
     std::copy(blank.begin(), blank.end(), buffer_.begin());
     Know(recno, blank.data());
     ++standing_;
+    appended_ = recno;
     recno_ = recno;
     eof_ = false;
     bof_ = false;
@@ -308,12 +310,35 @@ void WorkArea::PutRecord(const char* record) {
     const std::vector<char> before(buffer_);
     // The caller may hand the engine's own buffer back.
     std::memmove(buffer_.data(), record, buffer_.size());
+    const bool fillsAppend = appended_ == recno_;
     try {
         WriteRecord(recno_, buffer_.data());
     } catch (...) {
         std::copy(before.begin(), before.end(), buffer_.begin());
+        if (fillsAppend) {
+            TakeBackAppend();
+        }
         throw;
     }
+}
+
+void WorkArea::TakeBackAppend() {
+    // The blank record that the append left must not stay behind a write that failed.
+    const uint32_t recno = appended_;
+    appended_ = 0;
+    if (!table_->TakeBackAppend(recno, settings_.lockTimeoutSeconds)) {
+        return;  // another open appended after it: it stays, blank, as any append would
+    }
+    if (knownRecno_ == recno) {
+        knownRecno_ = 0;
+    }
+    if (scratchRecno_ == recno) {
+        scratchRecno_ = 0;
+    }
+    for (auto* o : observers_) {
+        o->AppendTakenBack(recno, buffer_.data());
+    }
+    StandAtEnd(recno - 1);
 }
 
 bool WorkArea::Lock(int64_t recno) {
@@ -331,6 +356,9 @@ bool WorkArea::Lock(int64_t recno) {
 }
 
 void WorkArea::Unlock(uint32_t recno) {
+    if (recno == 0 || recno == appended_) {
+        appended_ = 0;
+    }
     if (recno == 0) {
         table_->UnlockAll();
     } else {
@@ -354,6 +382,7 @@ void WorkArea::Delete() {
 
 void WorkArea::Zap() {
     knownRecno_ = 0;
+    appended_ = 0;
     ++standing_;
     table_->Zap(settings_.memoBlockSize);
     for (auto* o : observers_) {
@@ -364,6 +393,7 @@ void WorkArea::Zap() {
 
 void WorkArea::Pack() {
     knownRecno_ = 0;
+    appended_ = 0;
     ++standing_;
     PackTable(*table_, settings_.memoBlockSize);
     for (auto* o : observers_) {

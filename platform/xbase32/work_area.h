@@ -58,6 +58,8 @@ class WorkArea {
     // Records.
     int Append();  // 0, 1 header lock timed out, 5 read-only
     void GetRecord(char* out) const;
+    // A failed write of the record just appended (not written since) takes the append back
+    // while nothing came after it, so that no blank record stays behind the failure.
     void PutRecord(const char* record);
     bool Lock(int64_t recno);     // re-reads the record when it is the current one
     void Unlock(uint32_t recno);  // 0: every lock
@@ -97,6 +99,7 @@ class WorkArea {
     // The one place where a record reaches the file.
     void WriteRecord(uint32_t recno, const char* record);
     uint32_t WriteMemo(std::string_view data);
+    void TakeBackAppend();
     std::string ReadMemo(const FieldDesc& f) const;
 
     std::string alias_;
@@ -121,6 +124,7 @@ class WorkArea {
     const MemoSeen* SeenMemo(const FieldDesc& f, uint32_t block) const;
     uint32_t knownRecno_ = 0;
     std::vector<char> known_;
+    uint32_t appended_ = 0;  // the record this area appended and has not written since
     void Know(uint32_t recno, const char* record);
     void ForgetIfUnlocked(uint32_t recno);
     uint32_t recno_ = 1;

@@ -44,6 +44,10 @@ sx_bool sx_SetSoftSeek(sx_bool on);  // returns the old setting
 void sx_SetLockTimeout(int32_t seconds);
 void sx_SetMemoBlockSize(int32_t size);
 void sx_SetTurboRead(sx_bool on);
+// Codes beyond the usual: 65100 records read so far; 65101 errno of this thread's last failed
+// call (0 none: a full disk is ENOSPC); for tests, 65110 simulates a disk with that many bytes
+// left (-1 off) and 65111 refuses that many writes as a read-only disk does, once as many as
+// were set under 65112 just before have gone through.
 intptr_t sx_SysProp(int32_t code, intptr_t value);
 
 // Areas 1 to 255.
@@ -84,8 +88,11 @@ sx_bool sx_Eof(void);
 sx_bool sx_Deleted(void);
 
 // Records.
-int32_t sx_AppendEx(void);  // 0, or a refusal 1 to 6 (1 header lock timed out, 5 read-only)
+// 0, or a refusal 1 to 6 (1 header lock timed out, 2 the write failed, 5 read-only). A failed
+// append leaves the files as they were.
+int32_t sx_AppendEx(void);
 void sx_GetRecord(char* buffer);
+// A failed write of the record just appended takes the append back while it is the last one.
 sx_bool sx_PutRecord(const char* buffer);
 sx_bool sx_Rlock(int32_t recno);
 void sx_Unlock(int32_t recno);  // 0: every lock

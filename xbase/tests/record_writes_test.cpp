@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -114,6 +116,69 @@ TEST_F(RecordWrites, RefusedWritesAreReportedNotSwallowed) {
     std::vector<char> record = Blank(table);
     ASSERT_EQ(DbiGetRecord(table, 0, record.data(), nullptr), kOk);
     EXPECT_EQ(TextOf(table, record), "Een");
+}
+
+TEST_F(RecordWrites, AWriteTheDiskRefusesLeavesNoRecordAndItsErrorSaysWhy) {
+    struct Case {
+        const char* name;
+        std::function<void()> refuse;
+        DbiResult code;
+        const char* reason;
+        int systemError;
+    };
+    const std::vector<Case> cases = {
+        {"full disk", [] { Engine().sx_SysProp(65110, 0); }, kAppendRefused2, "the disk is full",
+         ENOSPC},
+        // The append itself goes through (its record and its count); the record's write not.
+        {"record refused after its append",
+         [] {
+             Engine().sx_SysProp(65112, 2);
+             Engine().sx_SysProp(65111, 1);
+         },
+         kLockRefused, "the disk is read-only", EROFS},
+    };
+    ASSERT_EQ(DbiAppendRecord(table, Named("Een").data()), kOk);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.refuse();
+        const DbiResult result = DbiAppendRecord(table, Named("Twee").data());
+        Engine().sx_SysProp(65110, -1);
+        Engine().sx_SysProp(65111, 0);
+        ASSERT_EQ(result, c.code);
+        // The error's text, then its one further entry: the engine's reason.
+        std::string text;
+        ASSERT_EQ(DbiGetErrorString(result, &text), kOk);
+        EXPECT_EQ(text, "IDAPI Error : " + std::to_string(c.code));
+        std::string reason;
+        int32_t native = 0;
+        ASSERT_EQ(DbiGetErrorEntry(1, &native, &reason), kOk);
+        EXPECT_NE(reason.find(c.reason), std::string::npos) << reason;
+        EXPECT_NE(reason.find("w.dbf"), std::string::npos) << reason;
+        EXPECT_EQ(native, c.systemError);
+        ASSERT_EQ(DbiGetErrorEntry(2, &native, &reason), kOk);
+        EXPECT_EQ(reason, "");
+
+        // Nothing of the failed record stays, not even a blank one.
+        int32_t count = 0;
+        ASSERT_EQ(DbiGetRecordCount(table, &count), kOk);
+        EXPECT_EQ(count, 1);
+        Engine().sx_Select(table);
+        EXPECT_EQ(Engine().sx_RecCount(), 1);
+    }
+    // Another failure with no reason of its own does not borrow that one.
+    std::string text, reason;
+    int32_t native = 0;
+    ASSERT_EQ(DbiGetErrorString(kNoSuchTable, &text), kOk);
+    ASSERT_EQ(DbiGetErrorEntry(1, &native, &reason), kOk);
+    EXPECT_EQ(reason, "");
+    ASSERT_EQ(DbiAppendRecord(table, Named("Twee").data()), kOk);
+    std::vector<char> record = Blank(table);
+    ASSERT_EQ(DbiSetToBegin(table), kOk);
+    std::vector<std::string> names;
+    while (DbiGetNextRecord(table, 0, record.data(), nullptr) == kOk) {
+        names.push_back(TextOf(table, record));
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"Een", "Twee"}));
 }
 
 TEST_F(RecordWrites, CountLeavesDeletedRecordsOutWhileTheyAreHidden) {

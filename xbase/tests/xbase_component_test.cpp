@@ -234,6 +234,25 @@ TEST_F(XbaseTest, ARefusedIndexAnswersZeroAndKeepsTheOrder) {
     EXPECT_EQ(xb->IndexOrd(), 1);
 }
 
+TEST_F(XbaseTest, AReindexTheEngineRefusesRaisesWithItsReason) {
+    tableA->Open();
+    fs::create_directory(folder + "sub");
+    ASSERT_EQ(xb->Index(folder + "sub/x.idx", "nummer", 0, false, ""), 1);
+    fs::remove_all(folder + "sub");  // the index file can no longer be written
+    try {
+        xb->Reindex();
+        ADD_FAILURE() << "no exception";
+    } catch (const db::EDatabaseError& e) {
+        const std::string text = e.what();
+        EXPECT_EQ(text.rfind("a2: Reindex refused: ", 0), 0u) << text;
+        EXPECT_NE(text.find("sub/x.idx"), std::string::npos) << text;
+    }
+    // With its folder back the same reindex goes through.
+    fs::create_directory(folder + "sub");
+    EXPECT_NO_THROW(xb->Reindex());
+    EXPECT_EQ(xb->Count(), 5);
+}
+
 TEST_F(XbaseTest, AQueryGivenWhileClosedIsAppliedWhenTheTableOpens) {
     EXPECT_EQ(xb->Query("NAAM = 'Mies'"), 0);
     EXPECT_EQ(xb->Filter(), "NAAM = 'Mies'");
