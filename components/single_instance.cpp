@@ -20,10 +20,18 @@ constexpr qint64 kMaxRequest = 64;
 }  // namespace
 
 TSingleInstance::TSingleInstance(std::string title, QObject* parent,
-                                 const os::InstanceFolders& folders)
+                                 const os::InstanceFolders& folders,
+                                 const std::string& programFolder)
     : QObject(parent), title_(std::move(title)), lock_(os::InstanceLock::Claim(title_, folders)) {
     if (!lock_.IsFirst()) {
         return;
+    }
+    if (!programFolder.empty()) {
+        withFolder_ = true;
+        folderLock_ = os::InstanceLock::ClaimFolder(programFolder);
+        if (!folderLock_.IsFirst()) {
+            return;
+        }
     }
     Listen();
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
@@ -36,6 +44,10 @@ TSingleInstance::TSingleInstance(std::string title, QObject* parent,
 }
 
 TSingleInstance::~TSingleInstance() = default;
+
+const os::InstanceLock& TSingleInstance::Lock() const {
+    return withFolder_ ? folderLock_ : lock_;
+}
 
 bool TSingleInstance::Listening() const {
     return server_ && server_->isListening();
@@ -110,12 +122,12 @@ std::string TSingleInstance::FailureMessage(const std::string& title,
 }
 
 bool TSingleInstance::Loaded() {
-    switch (lock_.Verdict()) {
+    switch (Lock().Verdict()) {
         case os::InstanceVerdict::First:
             return false;
         case os::InstanceVerdict::Failed:
             // Never two copies on the tables: a claim that failed ends this copy too.
-            ui::dialogs().CaptionedMessage(FailureMessage(title_, lock_), title_,
+            ui::dialogs().CaptionedMessage(FailureMessage(title_, Lock()), title_,
                                            ui::MsgDlgType::Error);
             return true;
         case os::InstanceVerdict::Another:
@@ -124,7 +136,8 @@ bool TSingleInstance::Loaded() {
     if (!StopMsg.empty()) {
         ui::dialogs().CaptionedMessage(StopMsg, title_, ui::MsgDlgType::Warning);
     }
-    if (Activate) {
+    // A copy from this folder in another session has no socket this copy can reach.
+    if (Activate && !lock_.IsFirst()) {
         SendActivate(lock_.SocketPath(), std::chrono::seconds(2));
     }
     return true;

@@ -13,15 +13,18 @@ class QLocalServer;
 class QLocalSocket;
 class QWidget;
 
-// Lets one copy of a program run per application title. The claim is taken when the guard is
-// made; the first copy then listens on a user-only local socket beside its lock, through which a
-// second copy asks it to come forward. Main thread only.
+// Lets one copy of a program run per application title, and, when a program folder is given, one
+// per program folder whatever its session or runtime folder (the setup asks that folder's lock
+// before it updates it). The claims are taken when the guard is made; the first copy then listens
+// on a user-only local socket beside its title lock, through which a second copy asks it to come
+// forward. Main thread only.
 class TSingleInstance : public QObject {
     Q_OBJECT
   public:
     explicit TSingleInstance(
         std::string title, QObject* parent = nullptr,
-        const os::InstanceFolders& folders = os::InstanceFolders::FromEnvironment());
+        const os::InstanceFolders& folders = os::InstanceFolders::FromEnvironment(),
+        const std::string& programFolder = {});
     ~TSingleInstance() override;
 
     // Shown by a second copy; empty shows nothing.
@@ -29,8 +32,9 @@ class TSingleInstance : public QObject {
     // A second copy brings the first forward.
     bool Activate = true;
 
-    bool IsFirst() const { return lock_.IsFirst(); }
-    const os::InstanceLock& Lock() const { return lock_; }
+    bool IsFirst() const { return Lock().IsFirst(); }
+    // The claim that decided: the title's, or the folder's when the title was this copy's.
+    const os::InstanceLock& Lock() const;
     // Whether the first copy's socket is listening.
     bool Listening() const;
 
@@ -56,6 +60,8 @@ class TSingleInstance : public QObject {
 
     std::string title_;
     os::InstanceLock lock_;
+    os::InstanceLock folderLock_;
+    bool withFolder_ = false;
     std::unique_ptr<QLocalServer> server_;
     QPointer<QWidget> lastActive_;
 };

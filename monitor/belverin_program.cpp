@@ -72,7 +72,10 @@ bool BelverinProgram::Start() {
     QApplication::setApplicationName(kTitle);
     QApplication::setApplicationDisplayName(kTitle);
     QApplication::setQuitOnLastWindowClosed(false);
-    guard_ = std::make_unique<TSingleInstance>(kTitle);
+    // The program folder's lock keeps a second copy from this folder out whatever its session,
+    // and tells the setup that this folder is in use.
+    guard_ = std::make_unique<TSingleInstance>(
+        kTitle, nullptr, os::InstanceFolders::FromEnvironment(), rtl::ProgramDir());
     guard_->StopMsg = kStopMsg;
     if (guard_->Loaded()) {
         exitCode_ = guard_->Lock().Verdict() == os::InstanceVerdict::Failed ? 1 : 0;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,6 +19,13 @@ namespace {
 
 void (*g_hook)(const char*) = nullptr;
 
+// Room below which a failed write counts as one on a full disk.
+constexpr unsigned long long kNearlyFullBytes = 1ull << 20;
+
+std::string Reason(int error) {
+    return error == ENOSPC || error == EDQUOT ? std::string(kDiskFullText) : std::strerror(error);
+}
+
 bool SyncedWhole(const std::string& path, off_t size, std::string& error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -27,7 +35,7 @@ bool SyncedWhole(const std::string& path, off_t size, std::string& error) {
     struct stat copied {};
     bool ok = ::fstat(fd, &copied) == 0 && ::fsync(fd) == 0;
     if (!ok) {
-        error = std::strerror(errno);
+        error = Reason(errno);
     } else if (copied.st_size != size) {
         error = "kopie onvolledig (" + std::to_string(copied.st_size) + " van " +
                 std::to_string(size) + " bytes)";
@@ -59,7 +67,9 @@ bool CopyFileKeepingMode(const std::string& from, const std::string& to, unsigne
     std::error_code ec;
     fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
     if (ec) {
-        error = ec.message();
+        error = ec.category() == std::generic_category() || ec.category() == std::system_category()
+                    ? Reason(ec.value())
+                    : ec.message();
         fs::remove(to, ec);  // a partial program file would pass for an installation
         return false;
     }
@@ -77,25 +87,41 @@ bool CopyFileKeepingMode(const std::string& from, const std::string& to, unsigne
     return true;
 }
 
-bool FreshBackupFolder(const std::string& target, std::string& error) {
+bool DiskNearlyFull(const std::string& folder) {
+    struct statvfs fsStat {};
+    if (::statvfs(folder.c_str(), &fsStat) != 0) {
+        return false;
+    }
+    return static_cast<unsigned long long>(fsStat.f_bavail) * fsStat.f_frsize < kNearlyFullBytes;
+}
+
+bool FreshBackupFolder(const std::string& target, std::string& error, std::string* aside) {
     const std::string backup = target + "backup";
     std::error_code ec;
+    std::string moved;
     if (fs::symlink_status(backup, ec).type() != fs::file_type::not_found) {
         for (int n = 1;; ++n) {
-            const std::string aside = backup + "." + std::to_string(n);
-            if (fs::symlink_status(aside, ec).type() == fs::file_type::not_found) {
-                fs::rename(backup, aside, ec);
+            const std::string name = "backup." + std::to_string(n);
+            if (fs::symlink_status(target + name, ec).type() == fs::file_type::not_found) {
+                fs::rename(backup, target + name, ec);
                 if (ec) {
                     error = ec.message();
                     return false;
                 }
+                moved = name;
                 break;
             }
         }
     }
     if (::mkdir(backup.c_str(), 0755) != 0) {
-        error = std::strerror(errno);
+        error = Reason(errno);
+        if (!moved.empty()) {
+            fs::rename(target + moved, backup, ec);  // the earlier backup keeps its name
+        }
         return false;
+    }
+    if (aside != nullptr) {
+        *aside = moved;
     }
     return true;
 }

@@ -13,6 +13,7 @@
 #include "platform/rtl/program_folder.h"
 #include "setup/carry_over.h"
 #include "setup/file_copy.h"
+#include "setup/update_backup.h"
 
 namespace setup {
 
@@ -99,6 +100,11 @@ const InstallEntry* ReplacedTable(const InstallList& list, std::string_view tabl
     return nullptr;
 }
 
+std::string DiskFullLine(const std::string& target) {
+    return "FOUT: de schijf van " + target +
+           " is vol. Maak ruimte vrij en start de Setup opnieuw; de oude installatie is bewaard.";
+}
+
 }  // namespace
 
 bool EersteInstallatie(const InstallContext& context, SetupPort& port) {
@@ -163,16 +169,29 @@ bool EersteInstallatie(const InstallContext& context, SetupPort& port) {
 UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) {
     UpdateResult result;
     const std::string& target = context.target;
-    const std::string backup = target + "backup/";
+    UpdateBackup backupFolder(target);
+    const std::string backup = backupFolder.Folder();
     std::string error;
-    if (!FreshBackupFolder(target, error)) {
+    if (!backupFolder.Make(error)) {
         port.Line("FOUT bij maken directory \"backup\" ");
+        if (error == kDiskFullText) {
+            port.Line(DiskFullLine(target));
+        }
         result.backupFailed = true;
         return result;
     }
     port.Line("Directory \"backup\" aangemaakt ");
 
     bool ok = true;
+    bool diskFull = false;
+    // A failed copy says why when the disk was full: that is the user's to mend.
+    auto copyFailed = [&](const std::string& line) {
+        port.Line(line);
+        if (error == kDiskFullText) {
+            diskFull = true;
+        }
+        ok = false;
+    };
     for (const InstallEntry& entry : context.list.entries) {
         if (entry.code == kCodeSound) {
             continue;
@@ -184,8 +203,7 @@ UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) 
         } else if (CopyFileKeepingMode(installed, backup + name, 0, error)) {
             port.Line(entry.name + " backup gemaakt");
         } else {
-            port.Line("FOUT bij backup maken: " + entry.name);
-            ok = false;
+            copyFailed("FOUT bij backup maken: " + entry.name);
         }
     }
     SetupStep("backup");
@@ -208,13 +226,13 @@ UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) 
                 staged.push_back(name);
                 undone.push_back(entry.name + " niet geinstalleerd (teruggedraaid)");
             } else {
-                port.Line("FOUT bij installeren: " + entry.name);
-                ok = false;
+                copyFailed("FOUT bij installeren: " + entry.name);
             }
             SetupStep("copy");
         }
     } catch (const std::exception& e) {
         port.Line(std::string("FOUT bij installeren: ") + e.what());
+        diskFull = diskFull || DiskNearlyFull(target);
         ok = false;
     }
 
@@ -224,29 +242,37 @@ UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) 
         const char* good;
         const char* bad;
         const char* notKept;
+        const char* nothing;
     };
     std::vector<Step> steps;
     if (const InstallEntry* log = ReplacedTable(context.list, "belverinlog.dbf")) {
         steps.push_back({CallLogTable(log->name), "Logfile bijgewerkt", "FOUT: Logfile bijwerken",
-                         "Logfile niet bijgewerkt (teruggedraaid)"});
+                         "Logfile niet bijgewerkt (teruggedraaid)",
+                         "Logfile: geen oude tabel om over te nemen"});
     }
     if (const InstallEntry* tel = ReplacedTable(context.list, "belverintel.dbf")) {
         steps.push_back({PhoneBookTable(tel->name), "Telefoonklapper bijgewerkt",
                          "FOUT: Telefoonklapper bijwerken",
-                         "Telefoonklapper niet bijgewerkt (teruggedraaid)"});
+                         "Telefoonklapper niet bijgewerkt (teruggedraaid)",
+                         "Telefoonklapper: geen oude tabel om over te nemen"});
     }
     for (const Step& step : steps) {
-        // A table the old installation lacks has nothing to carry over.
-        if (!Exists(backup + step.table.tableName)) {
-            port.Line(step.good);
+        // A table the old installation lacks has nothing to carry over; one it has but whose
+        // backup failed is not carried.
+        if (!Exists(rtl::ResolveCaseInsensitive(target, step.table.tableName))) {
+            port.Line(step.nothing);
             continue;
         }
         std::string why;
         bool copied = false;
-        try {
-            copied = CarryOver(step.table, backup, stagingDir, port, why);
-        } catch (const std::exception& e) {
-            why = e.what();
+        if (Exists(backup + step.table.tableName)) {
+            try {
+                copied = CarryOver(step.table, backup, stagingDir, port, why);
+            } catch (const std::exception& e) {
+                why = e.what();
+            }
+        } else {
+            why = "Geen backup van de oude " + step.table.messageName;
         }
         if (copied) {
             port.Line(step.good);
@@ -256,17 +282,26 @@ UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) 
             if (!why.empty()) {
                 port.Line(why);
             }
+            diskFull = diskFull || DiskNearlyFull(target);
             ok = false;
         }
     }
 
     auto rolledBack = [&] {
         swap.Discard();
+        backupFolder.Undo();
         port.Line("De oude installatie is ongewijzigd");
         for (const std::string& line : undone) {
             port.Line(line);
         }
+        if (diskFull) {
+            port.Line(DiskFullLine(target));
+        }
     };
+    if (ok && !backupFolder.Keep(error)) {
+        port.Line("FOUT bij maken backup: " + error);
+        ok = false;
+    }
     if (ok) {
         std::stable_sort(
             staged.begin(), staged.end(),
@@ -279,6 +314,7 @@ UpdateResult UpdateInstallation(const InstallContext& context, SetupPort& port) 
             if (Exists(target + std::string(os::StagedSwap::kJournalName))) {
                 port.Line("De update wordt afgemaakt bij de volgende start van Belverin of Setup");
             } else {
+                diskFull = diskFull || DiskNearlyFull(target);
                 rolledBack();
             }
         }

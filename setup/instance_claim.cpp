@@ -2,18 +2,9 @@
 
 namespace setup {
 
-namespace {
-
-// The monitor's application title, which names its lock.
-constexpr const char* kMonitorTitle = "Belverin";
-
-}  // namespace
-
-bool MonitorInstanceClaim::TryClaim() {
-    if (lock_) {
-        return true;
-    }
-    os::InstanceLock lock = os::InstanceLock::Claim(kMonitorTitle);
+bool ProgramFolderClaim::TryClaim(const std::string& folder) {
+    lock_.reset();
+    os::InstanceLock lock = os::InstanceLock::ClaimFolder(folder);
     if (!lock.IsFirst()) {
         return false;
     }

@@ -1,17 +1,19 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "platform/os/instance_lock.h"
 #include "setup/setup_port.h"
 
 namespace setup {
 
-// The monitor's own single-instance lock: while the setup holds it, the monitor cannot start,
-// and a running monitor (or another setup) keeps the setup out.
-class MonitorInstanceClaim : public InstanceClaim {
+// The lock a running monitor holds on its own program folder: a monitor running from the folder
+// keeps the setup out, whatever its session or runtime folder, and while the setup holds it no
+// monitor starts from there. Monitors of other folders are none of its business.
+class ProgramFolderClaim : public InstanceClaim {
   public:
-    bool TryClaim() override;
+    bool TryClaim(const std::string& folder) override;
     void Release() override { lock_.reset(); }
 
   private:

@@ -10,7 +10,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Belverin Setup ");
-    setup::MonitorInstanceClaim claim;
+    setup::ProgramFolderClaim claim;
     setup::TForm1 form(rtl::ProgramDir(), claim);
     form.show();
     return QApplication::exec();

@@ -61,7 +61,7 @@ bool SetupFlow::Confirm() {
         return true;
     }
 
-    if (!claim_.TryClaim()) {
+    if (!claim_.TryClaim(target_)) {
         port_.Message(kLockedText);
         return false;
     }

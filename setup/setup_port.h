@@ -31,13 +31,13 @@ class SetupPort {
     virtual void CloseMain() = 0;
 };
 
-// The single-instance claim an update holds, so that neither the monitor nor another setup runs
-// meanwhile.
+// The claim of the installation folder an update holds, so that neither a monitor from that
+// folder nor another setup of it runs meanwhile.
 class InstanceClaim {
   public:
     virtual ~InstanceClaim() = default;
-    // Without waiting; false when another process holds it.
-    virtual bool TryClaim() = 0;
+    // Without waiting; false when another process holds `folder`.
+    virtual bool TryClaim(const std::string& folder) = 0;
     virtual void Release() = 0;
 };
 

@@ -126,6 +126,36 @@ TEST_F(SingleInstanceTest, SecondCopyInThisProcessBoxesAndEnds) {
     EXPECT_EQ(requests, 1);
 }
 
+// Another session (its own runtime folder) running from the same program folder is a second
+// copy all the same; from another program folder it is not.
+TEST_F(SingleInstanceTest, OneCopyPerProgramFolderWhateverTheRuntimeFolder) {
+    PrivateFolder program;
+    PrivateFolder otherProgram;
+    PrivateFolder otherRuntime;
+    TSingleInstance first("Belverin", nullptr, Folders(), program.Path());
+    ASSERT_TRUE(first.IsFirst()) << first.Lock().Reason();
+    EXPECT_TRUE(first.Listening());
+    int requests = 0;
+    first.OnActivate = [&] { ++requests; };
+    {
+        TSingleInstance second("Belverin", nullptr, {otherRuntime.Path(), "/nonexistent"},
+                               program.Path());
+        second.StopMsg = kStop;
+        EXPECT_FALSE(second.IsFirst());
+        EXPECT_FALSE(second.Listening());
+        EXPECT_TRUE(second.Loaded());
+        ASSERT_EQ(boxes.shown().size(), 1u);
+        EXPECT_EQ(boxes.shown()[0].text, kStop);
+        EXPECT_EQ(boxes.shown()[0].type, ui::MsgDlgType::Warning);
+    }
+    TSingleInstance elsewhere("Belverin", nullptr, {otherRuntime.Path(), "/nonexistent"},
+                              otherProgram.Path());
+    EXPECT_TRUE(elsewhere.IsFirst());
+    EXPECT_FALSE(elsewhere.Loaded());
+    EXPECT_EQ(boxes.shown().size(), 1u);
+    EXPECT_EQ(requests, 0);
+}
+
 TEST_F(SingleInstanceTest, ForeignBytesOnTheSocketActivateNothing) {
     TSingleInstance first("Belverin", nullptr, Folders());
     int requests = 0;

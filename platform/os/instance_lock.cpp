@@ -94,10 +94,31 @@ InstanceLock InstanceLock::Claim(std::string_view title, const InstanceFolders& 
         return lock;
     }
     lock.lockPath_ = lock.folder_ + "/" + lock.name_ + ".lock";
-    const int fd = ::open(lock.lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) {
-        lock.reason_ = "vergrendeling niet te openen (" + ErrorText(errno) + ")";
+    lock.Lock(::open(lock.lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    return lock;
+}
+
+InstanceLock InstanceLock::ClaimFolder(const std::string& folder) {
+    InstanceLock lock;
+    lock.lockPath_ = folder.empty() ? "." : folder;
+    if (lock.Lock(::open(lock.lockPath_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC))) {
         return lock;
+    }
+    // A file system that locks no folder (a network one) locks a file in it.
+    lock.reason_.clear();
+    lock.lockPath_ += (lock.lockPath_.back() == '/' ? "" : "/") + std::string(kFolderLockName);
+    int fd = ::open(lock.lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0 && (errno == EACCES || errno == EROFS)) {
+        fd = ::open(lock.lockPath_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    }
+    lock.Lock(fd);
+    return lock;
+}
+
+bool InstanceLock::Lock(int fd) {
+    if (fd < 0) {
+        reason_ = "vergrendeling niet te openen (" + ErrorText(errno) + ")";
+        return true;
     }
     int rc;
     do {
@@ -107,15 +128,15 @@ InstanceLock InstanceLock::Claim(std::string_view title, const InstanceFolders& 
         const int error = errno;
         ::close(fd);
         if (error == EWOULDBLOCK) {
-            lock.verdict_ = InstanceVerdict::Another;
-        } else {
-            lock.reason_ = "vergrendeling mislukt (" + ErrorText(error) + ")";
+            verdict_ = InstanceVerdict::Another;
+            return true;
         }
-        return lock;
+        reason_ = "vergrendeling mislukt (" + ErrorText(error) + ")";
+        return error != EBADF && error != ENOLCK && error != EINVAL && error != EOPNOTSUPP;
     }
-    lock.fd_ = fd;
-    lock.verdict_ = InstanceVerdict::First;
-    return lock;
+    fd_ = fd;
+    verdict_ = InstanceVerdict::First;
+    return true;
 }
 
 std::string InstanceLock::SocketPath() const {

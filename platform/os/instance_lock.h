@@ -22,8 +22,9 @@ std::string InstanceName(std::string_view title);
 
 enum class InstanceVerdict { First, Another, Failed };
 
-// The claim of a title for the life of this object: a file opened close-on-exec (a started
-// program never inherits it) and held with an exclusive, non-blocking flock. The system frees it
+// The claim of a title (or a program folder) for the life of this object: a file opened
+// close-on-exec (a started program never inherits it) and held with an exclusive, non-blocking
+// flock. The system frees it
 // when the process ends, however it ends. Move-only.
 class InstanceLock {
   public:
@@ -37,6 +38,14 @@ class InstanceLock {
     static InstanceLock Claim(std::string_view title,
                               const InstanceFolders& folders = InstanceFolders::FromEnvironment());
 
+    // The claim of a program folder by the copy that runs from it: the lock is taken on the
+    // folder itself, so that every process asking about that folder (another session, another
+    // runtime folder, the setup) meets it, and none asking about another folder. Nothing is
+    // written into the folder; only where its file system cannot lock a folder is the file
+    // kFolderLockName in it locked instead. No socket.
+    static constexpr std::string_view kFolderLockName = ".belverin-in-gebruik";
+    static InstanceLock ClaimFolder(const std::string& folder);
+
     InstanceVerdict Verdict() const { return verdict_; }
     bool IsFirst() const { return verdict_ == InstanceVerdict::First; }
     // What failed, for the Failed verdict.
@@ -47,6 +56,9 @@ class InstanceLock {
 
   private:
     void Release();
+    // Takes the lock on `fd` (an open of `lockPath_`, or -1 with errno set) and keeps it, or
+    // closes it; sets the verdict. False when the file system cannot lock it.
+    bool Lock(int fd);
 
     int fd_ = -1;
     InstanceVerdict verdict_ = InstanceVerdict::Failed;

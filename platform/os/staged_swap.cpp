@@ -1,6 +1,8 @@
 #include "platform/os/staged_swap.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <strings.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -61,19 +63,48 @@ void RemoveTree(const std::string& path) {
     }
 }
 
+// Files in `folder` whose names differ from `name` only in letter case and that are not the
+// file `name` itself (a file system that ignores case shows one file under either name).
+std::vector<std::string> OtherCaseNames(const std::string& folder, const std::string& name) {
+    std::vector<std::string> found;
+    struct stat own {};
+    const bool hasOwn = ::stat(Join(folder, name).c_str(), &own) == 0;
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return found;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string other = entry->d_name;
+        struct stat st {};
+        if (other == name || ::strcasecmp(other.c_str(), name.c_str()) != 0 ||
+            ::lstat(Join(folder, other).c_str(), &st) != 0 || !S_ISREG(st.st_mode) ||
+            (hasOwn && st.st_dev == own.st_dev && st.st_ino == own.st_ino)) {
+            continue;
+        }
+        found.push_back(other);
+    }
+    ::closedir(dir);
+    return found;
+}
+
 // Renames each staged name still in the staging folder; one already moved is skipped, so a
-// second run after a stop finishes the rest.
+// second run after a stop finishes the rest. A staged file replaces the old one under any letter
+// case: an old name in other case is removed, so one copy stays, under the staged name.
 void RunRenames(const std::string& folder, const std::vector<std::string>& names) {
     const std::string staging = Join(folder, StagedSwap::kStagingName);
     for (const std::string& name : names) {
         const std::string from = Join(staging, name);
-        if (::access(from.c_str(), F_OK) != 0) {
-            continue;
+        if (::access(from.c_str(), F_OK) == 0) {
+            if (::rename(from.c_str(), Join(folder, name).c_str()) != 0) {
+                Fail("Kan niet hernoemen:", from, errno);
+            }
+            Step("rename");
         }
-        if (::rename(from.c_str(), Join(folder, name).c_str()) != 0) {
-            Fail("Kan niet hernoemen:", from, errno);
+        for (const std::string& old : OtherCaseNames(folder, name)) {
+            if (::unlink(Join(folder, old).c_str()) != 0 && errno != ENOENT) {
+                Fail("Kan niet verwijderen:", Join(folder, old), errno);
+            }
         }
-        Step("rename");
     }
     SyncPath(folder, true);
 }

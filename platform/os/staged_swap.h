@@ -24,7 +24,8 @@ class StagedSwap {
     std::string StagedPath(std::string_view name) const;
 
     // Moves the staged `names` into the folder in the given order (a memo file before its
-    // table). Raises rtl::EInOutError; before the journal is on disk the folder is untouched.
+    // table); a file of the folder whose name differs only in letter case goes. Raises
+    // rtl::EInOutError; before the journal is on disk the folder is untouched.
     void Commit(const std::vector<std::string>& names);
     // Removes the staging folder; the folder keeps its old files.
     void Discard() noexcept;

@@ -35,6 +35,44 @@ void PutLe16(std::string& b, size_t at, uint16_t v) {
 
 constexpr size_t kDescriptorSize = 32;
 
+// Room after the field list's terminator: Visual FoxPro keeps a 263-byte backlink there, and
+// some writers put a pad byte after the terminator.
+constexpr size_t kMaxHeaderTail = 263 + 1;
+
+// The first byte of every dBASE, FoxBASE, FoxPro, Visual FoxPro and compatible table.
+bool KnownVersion(uint8_t version) {
+    switch (version) {
+        case 0x02:  // FoxBASE
+        case 0x03:  // dBASE III+, FoxPro, without memo
+        case 0x04:  // dBASE 7
+        case 0x05:  // dBASE 5
+        case 0x07:  // Visual Objects
+        case 0x30:  // Visual FoxPro
+        case 0x31:  // Visual FoxPro with autoincrement
+        case 0x32:  // Visual FoxPro with varchar
+        case 0x43:  // dBASE IV SQL table
+        case 0x63:  // dBASE IV SQL system
+        case 0x7B:  // dBASE IV with memo
+        case 0x83:  // dBASE III+ with memo
+        case 0x87:  // Visual Objects with memo
+        case 0x8B:  // dBASE IV with memo
+        case 0x8E:  // dBASE IV with SQL table
+        case 0xB3:  // Flagship
+        case 0xCB:  // dBASE IV SQL table with memo
+        case 0xE5:  // Clipper SMT memo
+        case 0xF5:  // FoxPro with memo
+        case 0xFB:  // FoxBASE with memo
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::string Hex(uint8_t value) {
+    static const char kDigits[] = "0123456789ABCDEF";
+    return std::string("0x") + kDigits[value >> 4] + kDigits[value & 0xF];
+}
+
 }  // namespace
 
 bool DbfHeader::HasMemo() const {
@@ -62,6 +100,9 @@ DbfHeader ParseDbfHeader(std::string_view bytes) {
     h.headerLength = Le16(bytes, 8);
     h.recordLength = Le16(bytes, 10);
     h.codePage = static_cast<uint8_t>(bytes[29]);
+    if (!KnownVersion(h.version)) {
+        throw Error("damaged table: unknown version byte " + Hex(h.version));
+    }
     h.stamp =
         DecodeChangeStamp(bytes.substr(kChangeStampAt, kChangeStampSize)).value_or(ChangeStamp{});
     if (h.headerLength > bytes.size() || h.headerLength < kDbfPrefixSize + 1) {
@@ -106,8 +147,13 @@ DbfHeader ParseDbfHeader(std::string_view bytes) {
     if (h.fields.empty()) {
         throw Error("damaged table: no fields");
     }
-    if (offset > h.recordLength) {
-        throw Error("damaged table: fields are longer than the record");
+    if (h.headerLength - (pos + 1) > kMaxHeaderTail) {
+        throw Error("damaged table: header length " + std::to_string(h.headerLength) +
+                    " does not match its " + std::to_string(h.fields.size()) + " fields");
+    }
+    if (offset != h.recordLength) {
+        throw Error("damaged table: record length " + std::to_string(h.recordLength) +
+                    " does not match its fields (" + std::to_string(offset) + " bytes)");
     }
     return h;
 }

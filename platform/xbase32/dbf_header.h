@@ -35,9 +35,10 @@ inline constexpr char kEndOfFile = 0x1A;
 // Header length from the first 32 bytes; throws when fewer are given.
 uint16_t HeaderLengthOf(std::string_view prefix);
 
-// Parses a header of headerLength bytes. Throws xb::Error when it contradicts itself:
-// descriptors past the header, no terminator, no fields, a field of width 0 or fields
-// longer than the record.
+// Parses a header of headerLength bytes. Throws xb::Error when it is plainly not a table's or
+// contradicts itself: an unknown version byte, descriptors past the header, no terminator, no
+// fields, a field of width 0, a header longer than its fields and a Visual FoxPro backlink
+// need, or a record length other than the fields' widths and the deleted flag.
 DbfHeader ParseDbfHeader(std::string_view bytes);
 
 // A new table's header for these fields (offsets are computed; names made upper case).

@@ -2,19 +2,25 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "platform/os/staged_swap.h"
+#include "platform/os/tests/child_pipe.h"
 #include "setup/file_copy.h"
+#include "setup/instance_claim.h"
 #include "setup/setup_flow.h"
 #include "setup/tests/setup_fixture.h"
+#include "setup/update_backup.h"
 #include "xbase/engine_api.h"
 
 namespace setup::testing {
@@ -85,13 +91,15 @@ class InstallationTest : public SetupTest {
     }
 
     // The whole run as the forms drive it: choose `folder`, OK.
-    bool RunSetup(const std::string& folder, std::deque<bool> answers) {
+    bool RunSetup(const std::string& folder, std::deque<bool> answers,
+                  InstanceClaim* withClaim = nullptr) {
         port = RecordingPort();
         port.answers = std::move(answers);
-        SetupFlow flow(setupDir, port, claim, Home(), [this](const std::string& program) {
-            started.push_back(program);
-            return true;
-        });
+        SetupFlow flow(setupDir, port, withClaim != nullptr ? *withClaim : claim, Home(),
+                       [this](const std::string& program) {
+                           started.push_back(program);
+                           return true;
+                       });
         EXPECT_TRUE(flow.Check().startEnabled) << flow.Check().label2;
         flow.ChooseTarget(folder);
         return flow.Confirm();
@@ -152,11 +160,30 @@ class InstallationTest : public SetupTest {
         fill(target + "belverinlog.DBF", logRecords, false);
     }
 
+    // The first lines that hold `part`, for a failure's message.
+    bool HasLineWith(const std::string& part) const {
+        return std::any_of(port.lines.begin(), port.lines.end(),
+                           [&](const std::string& l) { return l.find(part) != std::string::npos; });
+    }
+
+    bool Failed() const {
+        return port.endings.back() ==
+               "Druk op \"Sluiten\" om de Setup af te breken | Er zijn fouten opgetreden";
+    }
+
     std::vector<std::string> started;
 };
 
 bool Has(const std::vector<std::string>& lines, const std::string& line) {
     return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line + "\n";
+    }
+    return text;
 }
 
 TEST_F(InstallationTest, FirstInstallationCopiesEverythingAndNoStillMakesTheMenuEntry) {
@@ -331,7 +358,262 @@ TEST_F(InstallationTest, AnUpdateWaitsForTheRunningProgram) {
     EXPECT_EQ(port.boxes,
               std::vector<std::string>{std::string("message: ") + SetupFlow::kLockedText});
     EXPECT_TRUE(port.lines.empty());
-    EXPECT_EQ(Tree(target, true), before);
+    EXPECT_TRUE(Tree(target, true) == before);
+}
+
+// A monitor running from the folder holds its lock whatever its runtime folder: the update waits;
+// one running from another folder is none of this update's business.
+TEST_F(InstallationTest, AMonitorOfThisFolderInAnotherRuntimeFolderKeepsTheUpdateOut) {
+    InstallFirstVersion();
+    WriteDistribution(StandardFiles("programma 2"), "2.0");
+    const Files before = Tree(target, true);
+    fs::create_directories(root + "runtime-elders");
+    ProgramFolderClaim folderClaim;
+    auto monitor = [&](const std::string& folder) {
+        return std::make_unique<os::testing::ChildPipe>(
+            std::vector<std::string>{BELVERIN_LOCK_PROBE, "--folder", folder},
+            std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", root + "runtime-elders"}});
+    };
+    {
+        auto running = monitor(target);
+        ASSERT_EQ(running->ReadLine().value_or("").rfind("first ", 0), 0u);
+        EXPECT_FALSE(RunSetup(target, {}, &folderClaim));
+        EXPECT_EQ(port.boxes,
+                  std::vector<std::string>{std::string("message: ") + SetupFlow::kLockedText});
+        EXPECT_TRUE(port.lines.empty());
+        EXPECT_TRUE(Tree(target, true) == before);
+    }
+    fs::create_directories(root + "ander");
+    auto elsewhere = monitor(root + "ander");
+    ASSERT_EQ(elsewhere->ReadLine().value_or("").rfind("first ", 0), 0u);
+    ASSERT_TRUE(RunSetup(target, {false, false, false}, &folderClaim));
+    EXPECT_FALSE(Failed()) << Lines(port.lines);
+    EXPECT_EQ(Read(target + "belverin"), "programma 2");
+}
+
+// An old table that holds less than it says fails the whole update: the old folder, earlier
+// backup included, is as it was, and the log names the table and what is wrong.
+TEST_F(InstallationTest, ADamagedOldTableFailsTheUpdateAndLeavesTheFolderByteEqual) {
+    InstallFirstVersion();
+    FillOldTables(2000, 1000);
+    fs::create_directories(target + "backup");
+    Write(target + "backup/eerder.txt", "eerdere backup");
+    const std::string pristine = root + "ongerept/";
+    fs::copy(target, pristine, fs::copy_options::recursive);
+
+    struct Case {
+        const char* what;
+        std::function<void()> spoil;
+        const char* kept;    // the line the damaged table must not get
+        const char* failed;  // its FOUT line
+        std::string says;    // in the line that names what is wrong
+    };
+    const std::vector<Case> cases = {
+        {"the phone book's header overwritten",
+         [&] {
+             std::mt19937 random(45);
+             std::string garbage(32, '\0');
+             for (char& c : garbage) {
+                 c = static_cast<char>(random());
+             }
+             std::fstream f(target + "belverintel.DBF",
+                            std::ios::in | std::ios::out | std::ios::binary);
+             f.write(garbage.data(), static_cast<std::streamsize>(garbage.size()));
+         },
+         "Telefoonklapper bijgewerkt", "FOUT: Telefoonklapper bijwerken",
+         "De oude belverintel.dbf is beschadigd"},
+        {"the call log cut",
+         [&] {
+             fs::resize_file(target + "belverinlog.DBF",
+                             fs::file_size(target + "belverinlog.DBF") * 3 / 5);
+         },
+         "Logfile bijgewerkt", "FOUT: Logfile bijwerken",
+         "De oude belverinlog.dbf is beschadigd: het bestand is afgekapt: de kop telt 1000 "
+         "records, het bestand bevat er "},
+        {"the phone book's memo file cut",
+         [&] {
+             fs::resize_file(target + "belverintel.FPT",
+                             fs::file_size(target + "belverintel.FPT") / 2);
+         },
+         "Telefoonklapper bijgewerkt", "FOUT: Telefoonklapper bijwerken",
+         "De oude belverintel.dbf is beschadigd: het memo van record "},
+    };
+    WriteDistribution(StandardFiles("programma 2"), "2.0");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(target);
+        fs::copy(pristine, target, fs::copy_options::recursive);
+        c.spoil();
+        const Files before = Tree(target, true);
+        ASSERT_TRUE(RunSetup(target, {false}));
+        EXPECT_TRUE(Failed());
+        EXPECT_FALSE(Has(port.lines, c.kept)) << Lines(port.lines);
+        EXPECT_TRUE(Has(port.lines, c.failed)) << Lines(port.lines);
+        EXPECT_TRUE(HasLineWith(c.says)) << Lines(port.lines);
+        EXPECT_TRUE(Has(port.lines, "De oude installatie is ongewijzigd"));
+        EXPECT_TRUE(Tree(target, true) == before);
+        EXPECT_FALSE(fs::exists(target + std::string(os::StagedSwap::kStagingName)));
+    }
+}
+
+// A table whose backup failed is not carried over, and never called updated; a table the old
+// installation lacks has nothing to carry.
+TEST_F(InstallationTest, OnlyACarriedTableIsCalledUpdated) {
+    InstallFirstVersion();
+    FillOldTables(30, 20);
+    WriteDistribution(StandardFiles("programma 2"), "2.0");
+    fs::remove(target + "belverintel.DBF");
+    fs::create_directories(target + "belverintel.DBF");  // cannot be copied
+    const Files before = Tree(target, true);
+    ASSERT_TRUE(RunSetup(target, {false}));
+    EXPECT_TRUE(Failed());
+    EXPECT_TRUE(Has(port.lines, "FOUT bij backup maken: belverintel.DBF"));
+    EXPECT_TRUE(Has(port.lines, "FOUT: Telefoonklapper bijwerken")) << Lines(port.lines);
+    EXPECT_FALSE(Has(port.lines, "Telefoonklapper bijgewerkt")) << Lines(port.lines);
+    EXPECT_TRUE(Tree(target, true) == before);
+
+    fs::remove_all(target + "belverintel.DBF");
+    fs::remove(target + "belverintel.FPT");
+    ASSERT_TRUE(RunSetup(target, {false, false, false}));
+    EXPECT_FALSE(Failed()) << Lines(port.lines);
+    EXPECT_TRUE(Has(port.lines, "Telefoonklapper: geen oude tabel om over te nemen"));
+    EXPECT_FALSE(Has(port.lines, "Telefoonklapper bijgewerkt"));
+    EXPECT_TRUE(Has(port.lines, "Logfile bijgewerkt"));
+}
+
+// Old tables named in upper case are carried over, and replaced: one copy of each stays,
+// under the name the monitor opens.
+TEST_F(InstallationTest, OldTablesInUpperCaseAreReplacedNotKeptBeside) {
+    InstallFirstVersion();
+    FillOldTables(40, 30);
+    for (const char* name :
+         {"belverintel.DBF", "belverintel.FPT", "belverinlog.DBF", "belverinlog.FPT"}) {
+        std::string upper = name;
+        std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+        fs::rename(target + name, target + upper);
+    }
+    WriteDistribution(StandardFiles("programma 2"), "2.0");
+    ASSERT_TRUE(RunSetup(target, {false, false, false}));
+    EXPECT_FALSE(Failed()) << Lines(port.lines);
+    std::vector<std::string> tables;
+    for (const auto& entry : fs::directory_iterator(target)) {
+        const std::string name = entry.path().filename().string();
+        if (name.find(".DBF") != std::string::npos || name.find(".FPT") != std::string::npos ||
+            name.find(".dbf") != std::string::npos || name.find(".fpt") != std::string::npos) {
+            tables.push_back(name);
+        }
+    }
+    std::sort(tables.begin(), tables.end());
+    EXPECT_EQ(tables, (std::vector<std::string>{"belverinlog.DBF", "belverinlog.FPT",
+                                                "belverintel.DBF", "belverintel.FPT"}));
+    EXPECT_EQ(CheckCarried(target + "backup/belverintel.DBF", target + "belverintel.DBF"), 0);
+    EXPECT_EQ(CheckCarried(target + "backup/belverinlog.DBF", target + "belverinlog.DBF",
+                           "NAAM=GEGEVENS"),
+              0);
+}
+
+// On a disk too small for the update, the update fails saying so and takes away what it made,
+// so that freeing the space it lacked is enough for the retry.
+TEST_F(InstallationTest, ARetryAfterAFullDiskSucceedsOnceTheMissingSpaceIsFree) {
+    const std::string disk = root + "schijf/";
+    fs::create_directories(disk);
+    if (::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=48m") != 0) {
+        GTEST_SKIP() << "no tmpfs can be mounted here: " << std::strerror(errno);
+    }
+    struct Unmount {
+        std::string at;
+        ~Unmount() { ::umount2(at.c_str(), MNT_DETACH); }
+    } unmount{disk};
+    target = disk + "doel/";
+    fs::create_directories(target);
+    InstallFirstVersion();
+    FillOldTables(6000, 4000);
+    WriteDistribution(StandardFiles("programma 2"), "2.0");
+
+    auto freeSpace = [&] {
+        struct statvfs st {};
+        ::statvfs(disk.c_str(), &st);
+        return static_cast<std::uint64_t>(st.f_bavail) * st.f_frsize;
+    };
+    // The room an update takes at its fullest: its backup and the staged files beside the old.
+    auto onDisk = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_blocks) * 512 : 0;
+    };
+    const std::string pristine = root + "ongerept/";
+    fs::copy(target, pristine, fs::copy_options::recursive);
+    ASSERT_TRUE(RunSetup(target, {false, false, false}));
+    ASSERT_FALSE(Failed()) << Lines(port.lines);
+    std::uint64_t needed = 0;
+    for (const auto& entry : fs::directory_iterator(target + "backup")) {
+        needed += onDisk(entry.path().string());
+    }
+    for (const Listed& file : StandardFiles("")) {
+        needed += file.code == 0 ? onDisk(target + file.name) : 0;
+    }
+    fs::remove_all(target);
+    fs::copy(pristine, target, fs::copy_options::recursive);
+    const Files before = Tree(target, true);
+
+    // Fill the disk so that the update lacks a part of what it needs.
+    const std::uint64_t lacking = needed / 3;
+    const std::string filler = disk + "vulling";
+    ASSERT_GT(freeSpace(), needed);
+    const std::uint64_t fill = freeSpace() - (needed - lacking);
+    {
+        std::ofstream out(filler, std::ios::binary);
+        const std::string block(1 << 20, 'v');
+        for (std::uint64_t n = 0; n < fill; n += block.size()) {
+            out.write(block.data(), static_cast<std::streamsize>(
+                                        std::min<std::uint64_t>(block.size(), fill - n)));
+        }
+    }
+    ASSERT_TRUE(RunSetup(target, {false}));
+    EXPECT_TRUE(Failed());
+    EXPECT_TRUE(HasLineWith("FOUT: de schijf van " + target + " is vol")) << Lines(port.lines);
+    EXPECT_TRUE(Tree(target, true) == before);
+    EXPECT_FALSE(fs::exists(target + std::string(os::StagedSwap::kStagingName)));
+
+    // Free what was lacking, and a little.
+    fs::resize_file(filler, fs::file_size(filler) - lacking - (2u << 20));
+    ASSERT_TRUE(RunSetup(target, {false, false, false}));
+    EXPECT_FALSE(Failed()) << Lines(port.lines);
+    EXPECT_TRUE(Has(port.lines, "Telefoonklapper bijgewerkt"));
+    EXPECT_EQ(Read(target + "belverin"), "programma 2");
+    EXPECT_FALSE(fs::exists(target + "backup.1"));
+}
+
+// A run stopped before its move leaves a backup marked as its own: the next run takes it away
+// and puts the earlier backup back before it makes its own.
+TEST_F(InstallationTest, AStoppedRunsBackupIsTakenAwayByTheNextRun) {
+    InstallFirstVersion();
+    fs::create_directories(target + "backup");
+    Write(target + "backup/eerder.txt", "eerdere backup");
+    WriteDistribution(StandardFiles("programma 2"), "2.0");
+    fflush(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        SetSetupStepHook([](const char* step) {
+            if (std::strcmp(step, "copy") == 0) {
+                _exit(9);
+            }
+        });
+        RunSetup(target, {false, false, false});
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), 9);
+    ASSERT_TRUE(fs::exists(target + "backup/" + UpdateBackup::kMarkerName));
+    ASSERT_EQ(Read(target + "backup.1/eerder.txt"), "eerdere backup");
+
+    ASSERT_TRUE(RunSetup(target, {false, false, false}));
+    EXPECT_FALSE(Failed()) << Lines(port.lines);
+    EXPECT_EQ(Read(target + "backup.1/eerder.txt"), "eerdere backup");
+    EXPECT_FALSE(fs::exists(target + "backup.2"));
+    EXPECT_FALSE(fs::exists(target + "backup/" + UpdateBackup::kMarkerName));
+    EXPECT_EQ(Read(target + "backup/belverin"), "programma 1");
 }
 
 // The update in a child that ends at one of its steps; after the recovery the folder, backups

@@ -115,6 +115,47 @@ if desktop:
 check(not os.path.exists(os.path.join(home, ".config", "autostart")) or
       not os.listdir(os.path.join(home, ".config", "autostart")), "no autostart entry on No")
 
+
+
+
+# The installed monitor runs in another runtime folder (another login): an update of its folder
+# is refused, and the folder stays as it was.
+other_runtime = os.path.join(root, "runtime-elders")
+os.mkdir(other_runtime, 0o700)
+monitor_env = dict(env, XDG_RUNTIME_DIR=other_runtime, QT_QPA_PLATFORM="offscreen",
+                   CAPISIM_SOCKET=os.path.join(other_runtime, "capisim.sock"))
+monitor = subprocess.Popen([os.path.join(home, "belverin")], env=monitor_env, cwd=home,
+                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+try:
+    first = monitor.stdout.readline()
+    check(first.startswith("Belverin: "), "the monitor runs in another runtime folder: %r" % first)
+    with open(os.path.join(home, "belverin"), "rb") as f:
+        program = f.read()
+    setup = subprocess.Popen([os.path.join(dist, "setup")], env=env, stdout=subprocess.DEVNULL)
+    try:
+        main = window("Belverin Setup   .*")
+        check(main is not None, "the main form is up again")
+        xdotool("windowfocus", "--sync", main, "key", "Tab", "Tab", "space")
+        answer("Belverin Setup ", "Return")
+        directory = window("Setup voor Belverin")
+        check(directory is not None, "the directory form is up at the installation")
+        if directory:
+            click(directory, 0.25, 22)
+        # The refusal is a box of the setup's; the directory form stays.
+        answer("Belverin Setup ", "Return")
+        check(window("Setup voor Belverin", 10) is not None, "the directory form stays")
+        # The monitor itself writes its tables meanwhile; what an update makes is not there.
+        with open(os.path.join(home, "belverin"), "rb") as f:
+            check(f.read() == program, "the program is not replaced while the monitor runs")
+        for made in ("backup", ".belverin-setup-nieuw", ".belverin-setup-journaal"):
+            check(not os.path.exists(os.path.join(home, made)), "no %s is made" % made)
+    finally:
+        setup.kill()
+        setup.wait()
+finally:
+    monitor.kill()
+    monitor.wait()
+
 shutil.rmtree(root, ignore_errors=True)
 print("%d failure(s)" % len(failures))
 sys.exit(1 if failures else 0)

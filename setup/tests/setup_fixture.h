@@ -52,7 +52,8 @@ class RecordingPort : public SetupPort {
 
 class FakeClaim : public InstanceClaim {
   public:
-    bool TryClaim() override {
+    bool TryClaim(const std::string& folder) override {
+        claimed = folder;
         if (heldElsewhere) {
             return false;
         }
@@ -62,6 +63,7 @@ class FakeClaim : public InstanceClaim {
     void Release() override { held = false; }
     bool heldElsewhere = false;
     bool held = false;
+    std::string claimed;
 };
 
 using Files = std::map<std::string, std::string>;

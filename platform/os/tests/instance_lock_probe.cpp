@@ -1,5 +1,6 @@
 // Claims a title's lock and says what it got: "first <lock>", "another" or "failed <reason>".
 // Usage: instance_lock_probe <title> [<fallback parent> [<program> <args>...]]
+//    or: instance_lock_probe --folder <program folder> (claims that folder's lock)
 // A program given is started while the lock is held ("child <pid>"). The probe then holds
 // its claim until its input ends.
 #include <spawn.h>
@@ -17,11 +18,16 @@ int main(int argc, char** argv) {
     if (argc < 2) {
         return 2;
     }
+    const bool folder = std::string(argv[1]) == "--folder";
+    if (folder && argc != 3) {
+        return 2;
+    }
     auto folders = os::InstanceFolders::FromEnvironment();
     if (argc >= 3) {
         folders.fallbackParent = argv[2];
     }
-    const auto lock = os::InstanceLock::Claim(argv[1], folders);
+    const auto lock =
+        folder ? os::InstanceLock::ClaimFolder(argv[2]) : os::InstanceLock::Claim(argv[1], folders);
     switch (lock.Verdict()) {
         case os::InstanceVerdict::First:
             std::printf("first %s\n", lock.LockPath().c_str());

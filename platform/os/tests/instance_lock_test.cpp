@@ -127,6 +127,29 @@ TEST(InstanceLock, OneClaimPerTitleWithinAProcessToo) {
     EXPECT_TRUE(os::InstanceLock::Claim("Belverin", folders).IsFirst());
 }
 
+// A program folder's claim is the folder's alone, in this process too, and writes nothing there.
+TEST(InstanceLock, OneClaimPerProgramFolder) {
+    TempFolder temp;
+    const std::string program = temp.Sub("program");
+    const std::string other = temp.Sub("other");
+    fs::create_directory(program);
+    fs::create_directory(other);
+    auto first = os::InstanceLock::ClaimFolder(program);
+    ASSERT_TRUE(first.IsFirst()) << first.Reason();
+    EXPECT_EQ(first.SocketPath(), "");
+    EXPECT_EQ(os::InstanceLock::ClaimFolder(program + "/").Verdict(), os::InstanceVerdict::Another);
+    EXPECT_TRUE(os::InstanceLock::ClaimFolder(other).IsFirst());
+    EXPECT_TRUE(fs::is_empty(program));
+    // A title's claim and a folder's are apart.
+    EXPECT_TRUE(os::InstanceLock::Claim("Belverin", {temp.Path(), "/nonexistent"}).IsFirst());
+
+    first = os::InstanceLock();
+    EXPECT_TRUE(os::InstanceLock::ClaimFolder(program).IsFirst());
+    const auto missing = os::InstanceLock::ClaimFolder(temp.Sub("missing"));
+    EXPECT_EQ(missing.Verdict(), os::InstanceVerdict::Failed);
+    EXPECT_NE(missing.Reason(), "");
+}
+
 // Real processes, each with the same private runtime folder.
 class InstanceLockProcesses : public ::testing::Test {
   protected:
@@ -151,6 +174,22 @@ TEST_F(InstanceLockProcesses, SecondCopyUntilTheFirstEndsEvenByKill) {
     first->Signal(SIGKILL);
     EXPECT_EQ(first->Wait(), 128 + SIGKILL);
     EXPECT_EQ(Start("Belverin")->ReadLine().value_or("").rfind("first ", 0), 0u);
+}
+
+// Whatever runtime folder the holder has, its program folder is taken, until it is killed.
+TEST_F(InstanceLockProcesses, AProgramFolderIsHeldAcrossRuntimeFoldersUntilAKill) {
+    TempFolder program;
+    TempFolder elsewhere;
+    auto first = std::make_unique<os::testing::ChildPipe>(
+        std::vector<std::string>{BELVERIN_LOCK_PROBE, "--folder", program.Path()},
+        std::map<std::string, std::string>{{"XDG_RUNTIME_DIR", elsewhere.Path()}});
+    EXPECT_EQ(first->ReadLine(), "first " + program.Path());
+    EXPECT_EQ(Start("--folder", {program.Path()})->ReadLine(), "another");
+    EXPECT_EQ(os::InstanceLock::ClaimFolder(program.Path()).Verdict(),
+              os::InstanceVerdict::Another);
+    first->Signal(SIGKILL);
+    first->Wait();
+    EXPECT_TRUE(os::InstanceLock::ClaimFolder(program.Path()).IsFirst());
 }
 
 TEST_F(InstanceLockProcesses, OfEightAtOnceExactlyOneIsFirst) {

@@ -89,6 +89,24 @@ TEST_F(StagedSwapTest, AStopAtAnyStepRecoversToTheNewFiles) {
     }
 }
 
+// Old files under names in other case (as a file system that ignores case leaves them) are
+// replaced, not kept beside the new ones, also when a stop leaves the rest to the recovery.
+TEST_F(StagedSwapTest, OldNamesInOtherCaseGoWithTheSwap) {
+    for (int stopAt : {0, 2, 3, 4}) {
+        SCOPED_TRACE(stopAt);
+        SetUp();
+        fs::rename(folder + "/a.FPT", folder + "/A.FPT");
+        fs::rename(folder + "/a.DBF", folder + "/A.dbf");
+        Write(folder + "/BELVERIN.TXT", "eigen bestand");
+        CommitInChild(stopAt);
+        os::FinishStagedSwap(folder);
+        Files expected = kNew;
+        expected["BELVERIN.TXT"] = "eigen bestand";
+        EXPECT_EQ(ReadFolder(folder), expected);
+        TearDown();
+    }
+}
+
 TEST_F(StagedSwapTest, StagedFilesWithoutJournalAreDropped) {
     os::StagedSwap swap(folder);
     swap.Prepare();

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <iterator>
+#include <random>
 
 #include "platform/xbase32/tests/engine_fixture.h"
 #include "platform/xbase32/tests/reference_dbf.h"
@@ -14,6 +16,11 @@ void Patch(const std::string& path, size_t offset, const std::string& bytes) {
     std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
     f.seekp(static_cast<std::streamoff>(offset));
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void Cut(const std::string& path, off_t size) {
@@ -76,6 +83,31 @@ TEST_P(DamagedFileTest, FailsWithAnErrorResultAndReadsNothingOutside) {
     EXPECT_EQ(Files(), (std::vector<std::string>{"d.DBF", "d.FPT"}));
 }
 
+// A table whose first 32 bytes another program overwrote is refused, and nothing is written.
+TEST_F(DamagedFileTest, OverwrittenFirstBytesAreRefusedAndNothingIsWritten) {
+    std::vector<refdbf::Record> records;
+    for (int i = 0; i < 2000; ++i) {
+        records.push_back({false, {"n" + std::to_string(i), i % 3 ? "" : "memo"}});
+    }
+    refdbf::Write(Path("big.DBF"), {{"NAME", 'C', 200, 0}, {"NOTE", 'M', 10, 0}}, records);
+    for (unsigned seed = 1; seed <= 40; ++seed) {
+        SCOPED_TRACE(seed);
+        std::mt19937 random(seed);
+        std::string garbage(32, '\0');
+        for (char& c : garbage) {
+            c = static_cast<char>(random());
+        }
+        Patch(Path("big.DBF"), 0, garbage);
+        const std::string before = ReadAll(Path("big.DBF"));
+        for (const int mode : {SX_EXCLUSIVE, SX_SHARED, SX_READONLY}) {
+            EXPECT_EQ(sx_Use(Path("big.DBF").c_str(), nullptr, mode, SX_FOX), 0);
+            EXPECT_NE(std::string(sx_LastErrorText()).find("damaged table"), std::string::npos)
+                << sx_LastErrorText();
+        }
+        EXPECT_EQ(ReadAll(Path("big.DBF")), before);
+    }
+}
+
 // A dBase III table (version 0x83) with its .dbt memo file, as other tools write it.
 TEST_F(DamagedFileTest, ADbaseThreeMemoFileIsNamedAsWhatIsNotRead) {
     Patch(Path("d.DBF"), 0, "\x83");
@@ -101,6 +133,18 @@ INSTANTIATE_TEST_SUITE_P(
                [](auto& dbf, auto&) { Patch(dbf, 8, std::string("\xF0\xFF", 2)); }, true},
         Damage{"RecordShorterThanFields",
                [](auto& dbf, auto&) { Patch(dbf, 10, std::string("\x05\x00", 2)); }, true},
+        Damage{"RecordLongerThanFields",
+               [](auto& dbf, auto&) { Patch(dbf, 10, std::string("\x14\x00", 2)); }, true},
+        Damage{"UnknownVersionByte", [](auto& dbf, auto&) { Patch(dbf, 0, "\x5A"); }, true},
+        Damage{"VersionByteZero", [](auto& dbf, auto&) { Patch(dbf, 0, std::string(1, '\0')); },
+               true},
+        // The file is long enough for the header it claims, but its fields end far before.
+        Damage{"HeaderLongerThanItsFields",
+               [](auto& dbf, auto&) {
+                   Cut(dbf, 4096);
+                   Patch(dbf, 8, std::string("\x70\x01", 2));
+               },
+               true},
         Damage{"FieldOfWidthZero",
                [](auto& dbf, auto&) { Patch(dbf, 32 + 16, std::string(1, '\0')); }, true},
         Damage{"MemoFileMissing", [](auto&, auto& fpt) { ::unlink(fpt.c_str()); }, true},

@@ -136,6 +136,7 @@ struct Tolerance {
     const char* fileName;
     const char* openName;
     bool withMemo;
+    uint8_t version = 0;  // 0: as written
 };
 
 void PrintTo(const Tolerance& t, std::ostream* os) {
@@ -168,6 +169,10 @@ TEST_P(ToleranceTest, OpensAndReadsEveryRecord) {
         const char count[4] = {static_cast<char>(c.countInHeader), 0, 0, 0};
         f.write(count, 4);
     }
+    if (c.version != 0) {
+        std::fstream f(Path(c.fileName), std::ios::in | std::ios::out | std::ios::binary);
+        f.put(static_cast<char>(c.version));
+    }
 
     Open(Path(c.openName), SX_SHARED);
     EXPECT_EQ(sx_RecCount(), 3);
@@ -197,7 +202,16 @@ INSTANTIATE_TEST_SUITE_P(
         Tolerance{"NoEndMark", {0, false, ""}, 0, "t.DBF", "t.DBF", true},
         Tolerance{"CountBeyondFile", {0, true, ""}, 9, "t.DBF", "t.DBF", true},
         Tolerance{"NamesInOtherCase", {0, true, "Mixed.Fpt"}, 0, "mixed.dbf", "MIXED.DBF", true},
-        Tolerance{"PlainTableWithoutMemoFile", {0, true, ""}, 0, "p.DBF", "p.DBF", false}),
+        Tolerance{"PlainTableWithoutMemoFile", {0, true, ""}, 0, "p.DBF", "p.DBF", false},
+        // The version bytes of the dBASE and FoxPro families, and the header room they keep.
+        Tolerance{"PadByteAfterTheFieldList", {1, true, ""}, 0, "t.DBF", "t.DBF", true},
+        Tolerance{"VisualFoxPro", {263, true, ""}, 0, "t.DBF", "t.DBF", false, 0x30},
+        Tolerance{"VisualFoxProWithMemo", {263, true, ""}, 0, "t.DBF", "t.DBF", true, 0x30},
+        Tolerance{"VisualFoxProAutoincrement", {263, true, ""}, 0, "t.DBF", "t.DBF", true, 0x31},
+        Tolerance{"DbaseThreeWithMemo", {0, true, ""}, 0, "t.DBF", "t.DBF", true, 0x83},
+        Tolerance{"DbaseFourWithMemo", {0, true, ""}, 0, "t.DBF", "t.DBF", true, 0x8B},
+        Tolerance{"FoxBase", {0, true, ""}, 0, "t.DBF", "t.DBF", false, 0x02},
+        Tolerance{"FoxBaseWithMemo", {0, true, ""}, 0, "t.DBF", "t.DBF", true, 0xFB}),
     [](const ::testing::TestParamInfo<Tolerance>& info) { return std::string(info.param.name); });
 
 }  // namespace
