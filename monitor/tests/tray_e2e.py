@@ -6,24 +6,13 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
+from e2e_support import capisim, check, failures, line_answer, scratch_program
+
 program_dir, picture = sys.argv[1], sys.argv[2]
-root = tempfile.mkdtemp(prefix="belverin-tray-")
-folder = os.path.join(root, "program")
-runtime = os.path.join(root, "runtime")
-shutil.copytree(program_dir, folder)
-os.mkdir(runtime, 0o700)
-env = dict(os.environ, XDG_RUNTIME_DIR=runtime, CAPISIM_SOCKET=os.path.join(runtime, "capisim.sock"),
-           HOME=os.path.join(root, "home"), ASAN_OPTIONS="detect_leaks=0", QT_QPA_PLATFORM="xcb")
-failures = []
-
-
-def check(ok, what):
-    print(("ok   " if ok else "FAIL ") + what, flush=True)
-    if not ok:
-        failures.append(what)
+root, folder, env = scratch_program(program_dir, "belverin-tray-")
+env["QT_QPA_PLATFORM"] = "xcb"
 
 
 def xdotool(*args):
@@ -58,12 +47,7 @@ try:
     time.sleep(1)
     program = subprocess.Popen([os.path.join(folder, "belverin")], env=env,
                                stdout=subprocess.PIPE, text=True)
-    line = ""
-    deadline = time.time() + 60
-    while time.time() < deadline:
-        line = program.stdout.readline()
-        if not line or line.startswith("Belverin: listening") or line.startswith("Belverin: no line"):
-            break
+    line = line_answer(program)
     check(line.startswith("Belverin: listening"), "the monitor listens: " + line.strip())
 
     # Its one visible window is the icon, docked in the tray: the monitor window stays hidden.
@@ -90,9 +74,7 @@ try:
     except subprocess.TimeoutExpired:
         rc = None
     check(rc == 0, "Sluiten from the tray menu ends the monitor with 0 (%s)" % rc)
-    check("applications: 1" not in subprocess.run(
-        [os.path.join(folder, "capisim"), "status"], env=env, capture_output=True, text=True,
-        timeout=20).stdout, "nothing is left on the line")
+    check("applications: 1" not in capisim(folder, env, "status"), "nothing is left on the line")
 finally:
     if program is not None and program.poll() is None:
         program.kill()
