@@ -30,6 +30,7 @@
 #include "monitor/program_help.h"
 #include "monitor/settings.h"
 #include "monitor/settings_ports.h"
+#include "monitor/stop_signals.h"
 #include "monitor/wait_times.h"
 #include "platform/agent/player_speech_output.h"
 #include "platform/os/qt_dbus_dde_service.h"
@@ -176,6 +177,12 @@ void BelverinProgram::Wire() {
         klapper_->Core().nieuw(beller, source);
         ShowWindow(klapper_);
     };
+    // Without a tray nothing would be left to come back through.
+    form1_->OnGesloten = [this] {
+        if (!form2_->TrayIcon1().Shown()) {
+            Sluiten();
+        }
+    };
     klapper_->OnShowMonitor = [this] { ShowWindow(form1_); };
     klapper_->SetMemo(memo_);
     SetOutlookToolsOpener([this] { ShowWindow(outlook_); });
@@ -211,6 +218,27 @@ void BelverinProgram::ShowWindow(QWidget* window) {
     window->activateWindow();
 }
 
+int BelverinProgram::Exec() {
+    if (!Start()) {
+        return ExitCode();
+    }
+    EndOnStopSignals([this] { Sluiten(); });
+    // One line for whoever started the program: whether the line listens.
+    auto& line = form1_->Belverin1();
+    if (line.Capi() != nullptr) {
+        std::printf("Belverin: listening on controller %d\n", line.Controller());
+    } else {
+        std::printf("Belverin: no line: %s\n", line.ErrorString().c_str());
+    }
+    std::fflush(stdout);
+    const int rc = Run();
+    if (!ended_) {
+        End();
+    }
+    EndOnStopSignals({});
+    return rc;
+}
+
 int BelverinProgram::Run() {
     baseLevel_ = QThread::currentThread()->loopLevel() + 1;
     const int rc = QApplication::exec();
@@ -226,14 +254,8 @@ void BelverinProgram::Sluiten() {
     if (ending_ || endRequested_) {
         return;
     }
-    // A nested loop (a modal box, a menu) runs inside the handler that opened it: the window
-    // of that handler cannot go while the handler is on the stack.
-    if (InNestedLoop()) {
-        endRequested_ = true;
-        EndAfterNestedLoops();
-        return;
-    }
-    End();
+    endRequested_ = true;
+    QTimer::singleShot(0, this, [this] { EndAfterNestedLoops(); });
 }
 
 void BelverinProgram::EndAfterNestedLoops() {

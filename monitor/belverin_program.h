@@ -49,11 +49,14 @@ class BelverinProgram : public QObject {
     int ExitCode() const { return exitCode_; }
     // Runs the event loop until the end; its status.
     int Run();
+    // The program from its start to its end, stop signals included: its exit status.
+    int Exec();
 
     // Ends the program as the tray menu's "&Sluiten": the line first, a call being handled
-    // finishes, then the windows and tables in the reverse order of their making. Asked inside
-    // a nested loop (a modal box), the boxes are closed and the end comes once the loops have
-    // returned.
+    // finishes, then the windows and tables in the reverse order of their making. The end runs
+    // from the event loop once the caller has returned, since the caller is a handler of a
+    // window the end frees (a menu's action, a button); modal boxes are closed first and the
+    // end waits until their loops have returned.
     void Sluiten();
     bool Ended() const { return ended_; }
 

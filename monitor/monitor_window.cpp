@@ -495,6 +495,9 @@ void TForm1::FormClose(ui::CloseAction& action) {
     }
     Timer1->stop();
     action = ui::CloseAction::Hide;
+    if (OnGesloten) {
+        OnGesloten();
+    }
 }
 
 // ---- Menus ----

@@ -88,6 +88,8 @@ class TForm1 : public ui::Form, public RoadView, public RoadDde {
     std::function<void()> OnToonLogMemo;
     std::function<void()> OnToonInstellingen;
     std::function<void(const book::KlapperBeller& beller, const std::string& source)> OnNieuw;
+    // On every close of the window, after its layout was written; the window hides after it.
+    std::function<void()> OnGesloten;
 
     // Menu and tool-bar handlers.
     void LettertypeNummer1Click();

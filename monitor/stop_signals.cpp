@@ -12,6 +12,12 @@ namespace monitor {
 namespace {
 
 int wakeFd = -1;
+QSocketNotifier* notifier = nullptr;  // lives as long as the process
+
+std::function<void()>& Stop() {
+    static std::function<void()> stop;
+    return stop;
+}
 
 void OnSignal(int) {
     const int saved = errno;
@@ -20,27 +26,40 @@ void OnSignal(int) {
     errno = saved;
 }
 
-}  // namespace
-
-void EndOnStopSignals(std::function<void()> stop) {
-    int fds[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) {
-        return;
-    }
-    wakeFd = fds[0];
-    auto* notifier = new QSocketNotifier(fds[1], QSocketNotifier::Read);
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [fd = fds[1], stop] {
-        char buffer[16];
-        while (::read(fd, buffer, sizeof buffer) > 0) {
-        }
-        stop();
-    });
+void SetAction(void (*handler)(int)) {
     struct sigaction action {};
-    action.sa_handler = OnSignal;
+    action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+}
+
+}  // namespace
+
+void EndOnStopSignals(std::function<void()> stop) {
+    Stop() = std::move(stop);
+    if (!Stop()) {
+        SetAction(SIG_DFL);
+        return;
+    }
+    if (wakeFd < 0) {
+        int fds[2];
+        if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, fds) != 0) {
+            return;
+        }
+        wakeFd = fds[0];
+        notifier = new QSocketNotifier(fds[1], QSocketNotifier::Read);
+        QObject::connect(notifier, &QSocketNotifier::activated, notifier, [fd = fds[1]] {
+            char buffer[16];
+            while (::read(fd, buffer, sizeof buffer) > 0) {
+            }
+            if (Stop()) {
+                Stop()();
+            }
+        });
+    }
+    SetAction(OnSignal);
 }
 
 }  // namespace monitor

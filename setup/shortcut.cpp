@@ -34,7 +34,9 @@ bool maakshortcut(const std::string& target, const std::string& name, int where,
         if (!fs::is_directory(folder, ec)) {
             return false;
         }
-        os::WriteDesktopEntry(folder, name, target, fs::path(target).parent_path().string());
+        const fs::path programFolder = fs::path(target).parent_path();
+        os::WriteDesktopEntry(folder, name, target, programFolder.string(),
+                              (programFolder / kProgramIcon).string(), kProgramCategories);
         return true;
     } catch (const std::exception&) {
         return false;

@@ -12,8 +12,13 @@ inline constexpr int kShortcutDesktop = 1;
 inline constexpr int kShortcutStartup = 2;
 inline constexpr int kShortcutPrograms = 3;
 
-// A desktop entry named `name` that starts `target` in its own folder. The autostart and
-// applications folders are made when missing; a missing desktop folder is a failure.
+// The program's icon, installed beside the program, and the menu's categories of its entries.
+inline constexpr const char* kProgramIcon = "belverin.svg";
+inline constexpr const char* kProgramCategories = "Network;Telephony;";
+
+// A desktop entry named `name` that starts `target` in its own folder, with the icon beside
+// it. The autostart and applications folders are made when missing; a missing desktop folder
+// is a failure.
 bool maakshortcut(const std::string& target, const std::string& name, int where,
                   const os::XdgEnvironment& env = os::XdgEnvironment::FromEnvironment());
 

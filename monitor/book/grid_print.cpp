@@ -106,12 +106,20 @@ GridReport BuildGridReport(const GridReportRequest& request, const report::RowSc
         x += widths[s];
     }
 
+    // The page number keeps the right end of the band. Where the titles reach into its room it
+    // takes a line of its own above them: text drawn over text cannot be read.
     ReportItem page;
     page.kind = ItemKind::PageNumber;
     page.text = "Pagina: ";
-    page.width = geometry.ContentWidth();
+    page.width = std::min(measure.Width(f, page.text + "99999"), geometry.ContentWidth());
+    page.left = geometry.ContentWidth() - page.width;
     page.font = f;
     page.align = report::Align::Right;
+    if (x > page.left) {
+        for (ReportItem& label : d.header.items) {
+            label.top += measure.Height(f);
+        }
+    }
     d.header.items.push_back(page);
     return out;
 }

@@ -66,7 +66,10 @@ std::vector<ImportValue> ImportMapping::Values(const std::vector<std::string>& f
             continue;
         }
         const char* field = kPrecedence[i];
-        const std::string& text = fields[static_cast<std::size_t>(column - 1)];
+        // The rewriting gives an empty field one blank; it is stored empty.
+        static const std::string kEmpty;
+        const std::string& given = fields[static_cast<std::size_t>(column - 1)];
+        const std::string& text = given == " " ? kEmpty : given;
         if (std::strcmp(field, "memo") == 0) {
             values.push_back({field, text});
         } else if (std::strcmp(field, "nummer") == 0) {

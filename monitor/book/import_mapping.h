@@ -51,8 +51,9 @@ class ImportMapping {
     bool Empty() const;
 
     // The values of a line's fields. A column mapped to several targets fills only the first
-    // of them in a fixed order; an unmapped column is skipped. `nummer` loses every "-"; a line
-    // break becomes one blank except in the memo.
+    // of them in a fixed order; an unmapped column is skipped. An empty field (one blank after
+    // the rewriting) gives an empty value. `nummer` loses every "-"; a line break becomes one
+    // blank except in the memo.
     std::vector<ImportValue> Values(const std::vector<std::string>& fields) const;
 
   private:

@@ -4,15 +4,21 @@
 
 #include <signal.h>
 #include <stdlib.h>
+#include <unistd.h>
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPointer>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
+#include <QToolButton>
+#include <QWindow>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -74,6 +80,8 @@ class BelverinProgramTest : public ::testing::Test {
         auto shell = std::make_unique<os::FakeTrayShell>();
         shell->tray_exists = trayExists;
         shell->accept = trayExists;
+        shell->open_menus = true;
+        shell_ = shell.get();
         program_ = std::make_unique<monitor::BelverinProgram>(monitor::BelverinProgram::Options{
             folder_ + "/belverin", std::move(shell), std::make_unique<os::RecordingDdeService>()});
         return *program_;
@@ -88,8 +96,50 @@ class BelverinProgramTest : public ::testing::Test {
         return {std::istreambuf_iterator<char>(in), {}};
     }
 
+    // Runs the program from its start to its end; `act` runs once from its event loop.
+    int ExecWith(monitor::BelverinProgram& p, const std::function<void()>& act) {
+        bool acted = false;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!acted && p.Form1() != nullptr && QThread::currentThread()->loopLevel() > 0) {
+                acted = true;
+                act();
+            }
+        });
+        poll.start(20);
+        QTimer hang;  // a hang fails
+        hang.setSingleShot(true);
+        QObject::connect(&hang, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        hang.start(30000);
+        return p.Exec();
+    }
+    // Opens the tray menu as a right click on the icon does and clicks the item. Qt's own code
+    // goes on with the menu after the item's handlers, unseen by the sanitizers: the menu must
+    // outlive every handler of the item.
+    void ClickInTrayMenu(monitor::BelverinProgram& p, QAction* item) {
+        QPointer<QMenu> menu = &p.Form2()->PopupMenu1();
+        shell_->RightClick(40, 40);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+        bool handled = false;
+        QObject::connect(item, &QAction::triggered, [&] { handled = menu != nullptr; });
+        Click(menu, menu->actionGeometry(item).center());
+        EXPECT_TRUE(handled) << "the menu was freed inside its own action's handler";
+    }
+    // A click as the window system delivers it: onto the widget's window, through the
+    // application's handling of that window, as a user's hand makes it.
+    static void Click(QWidget* widget, QPoint at = {}) {
+        if (at.isNull()) {
+            at = widget->rect().center();
+        }
+        QWindow* window = widget->window()->windowHandle();
+        const QPoint inWindow = widget->mapTo(widget->window(), at);
+        QTest::mouseMove(window, inWindow);
+        QTest::mouseClick(window, Qt::LeftButton, {}, inWindow);
+    }
+
     std::string root_;
     std::string folder_;
+    os::FakeTrayShell* shell_ = nullptr;
     ui::ScriptedDialogs boxes_;
     std::unique_ptr<monitor::BelverinProgram> program_;
 };
@@ -138,7 +188,8 @@ TEST_F(BelverinProgramTest, TrayMenuAsDesignedAndOnlySluitenEndsIt) {
     EXPECT_FALSE(p.Ended()) << "closing windows never ends the program";
 
     f2.menuExitApplication1->trigger();
-    EXPECT_TRUE(p.Ended());
+    EXPECT_FALSE(p.Ended()) << "the end ran inside the action's handler";
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.Ended(); }, 10000));
     EXPECT_EQ(p.Form1(), nullptr);
     EXPECT_EQ(p.Klapper(), nullptr);
 }
@@ -254,6 +305,91 @@ TEST_F(BelverinProgramTest, ASetupThatCannotBeFinishedStopsTheStart) {
     EXPECT_EQ(ReadFile(folder_ + "/belverinlog.DBF"), logBefore) << "no table was opened";
 }
 
+// Each way a user or the system ends the program, through the real widgets, the program run from
+// its start to its end: the windows and tables go, and the status is 0.
+TEST_F(BelverinProgramTest, EveryWayToEndRunsTheProgramToItsEndWithStatusZero) {
+    struct Case {
+        const char* name;
+        bool trayExists;
+        std::function<void(monitor::BelverinProgram&)> act;
+    };
+    const Case cases[] = {
+        {"the tray menu's Sluiten", true,
+         [&](monitor::BelverinProgram& p) { ClickInTrayMenu(p, p.Form2()->menuExitApplication1); }},
+        {"the tray menu's Sluiten with the settings open", true,
+         [&](monitor::BelverinProgram& p) {
+             ClickInTrayMenu(p, p.Form2()->menuInstellingen1);
+             ASSERT_TRUE(QTest::qWaitForWindowExposed(monitor::Tfinstellingen::Instance()));
+             ClickInTrayMenu(p, p.Form2()->menuExitApplication1);
+         }},
+        {"the monitor window's Sluiten without a tray", false,
+         [](monitor::BelverinProgram& p) {
+             ASSERT_TRUE(QTest::qWaitForWindowExposed(p.Form1()));
+             QToolButton* sluiten = p.Form1()->findChild<QToolButton*>("SpeedButton4");
+             ASSERT_NE(sluiten, nullptr);
+             Click(sluiten);
+         }},
+        {"closing the monitor window without a tray", false,
+         [](monitor::BelverinProgram& p) {
+             ASSERT_TRUE(QTest::qWaitForWindowExposed(p.Form1()));
+             p.Form1()->close();
+         }},
+        {"SIGTERM", true, [](monitor::BelverinProgram&) { ::kill(::getpid(), SIGTERM); }},
+        {"SIGINT", false, [](monitor::BelverinProgram&) { ::kill(::getpid(), SIGINT); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto& p = Make("", c.trayExists);
+        EXPECT_EQ(ExecWith(p, [&] { c.act(p); }), 0);
+        EXPECT_TRUE(p.Ended());
+        EXPECT_EQ(p.Form1(), nullptr);
+        EXPECT_EQ(p.Klapper(), nullptr);
+        EXPECT_EQ(monitor::Tfinstellingen::Instance(), nullptr);
+        const QWidgetList left = QApplication::topLevelWidgets();
+        EXPECT_TRUE(
+            std::none_of(left.begin(), left.end(), [](QWidget* w) { return w->isVisible(); }));
+        program_.reset();
+    }
+}
+
+// With a tray, closing the monitor window only hides it; the program runs on.
+TEST_F(BelverinProgramTest, WithATrayClosingTheMonitorWindowLeavesTheProgramRunning) {
+    auto& p = Start("");
+    p.Form2()->OnToonMonitor();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(p.Form1()));
+    Click(p.Form1()->findChild<QToolButton*>("SpeedButton4"));
+    EXPECT_FALSE(p.Form1()->isVisible());
+    QTest::qWait(50);
+    EXPECT_FALSE(p.Ended());
+}
+
+// A second start while the program runs: its box, answered by a click, and status 0; the first
+// runs on.
+TEST_F(BelverinProgramTest, ASecondStartShowsItsBoxAndEndsWithStatusZero) {
+    auto& first = Start("");
+    auto shell = std::make_unique<os::FakeTrayShell>();
+    monitor::BelverinProgram second(monitor::BelverinProgram::Options{
+        folder_ + "/belverin", std::move(shell), std::make_unique<os::RecordingDdeService>()});
+    ui::Dialogs* scripted = ui::SetDialogs(nullptr);  // the real box
+    QString text;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box != nullptr && text.isEmpty()) {
+            text = box->text();
+            Click(box->buttons().front());
+        }
+    });
+    poll.start(20);
+    EXPECT_EQ(second.Exec(), 0);
+    poll.stop();
+    ui::SetDialogs(scripted);
+    EXPECT_EQ(text.toStdString(), monitor::BelverinProgram::kStopMsg);
+    EXPECT_EQ(second.Form1(), nullptr) << "no window of the second copy was made";
+    EXPECT_FALSE(first.Ended());
+    EXPECT_NE(first.Form1(), nullptr);
+}
+
 // "&Sluiten" from the tray while a window's own handler waits in a modal box: the box closes,
 // the handler returns, and only then do the windows go.
 TEST_F(BelverinProgramTest, SluitenDuringAModalBoxEndsOnceTheHandlerHasReturned) {
@@ -308,7 +444,7 @@ TEST_F(BelverinProgramTest, TheEndCutsARunningLookupShortAndLogsTheCall) {
     QElapsedTimer ending;
     ending.start();
     p.Sluiten();
-    EXPECT_TRUE(p.Ended());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.Ended(); }, 20000));
     EXPECT_LT(ending.elapsed(), 10000) << "waited for the search time of 120 s";
     EXPECT_EQ(::kill(lookup, 0), -1) << "the lookup's program runs on or was not collected";
     EXPECT_EQ(errno, ESRCH);

@@ -7,32 +7,18 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 import dbfread
 
+from e2e_support import capisim as run_capisim, check, failures, line_answer, scratch_program
+
 program_dir, picture = sys.argv[1], sys.argv[2]
-root = tempfile.mkdtemp(prefix="belverin-e2e-")
-folder = os.path.join(root, "program")
-runtime = os.path.join(root, "runtime")
-shutil.copytree(program_dir, folder)
-os.mkdir(runtime, 0o700)
-env = dict(os.environ, XDG_RUNTIME_DIR=runtime, CAPISIM_SOCKET=os.path.join(runtime, "capisim.sock"),
-           HOME=os.path.join(root, "home"), ASAN_OPTIONS="detect_leaks=0")
-env.pop("QT_QPA_PLATFORM", None)
-failures = []
-
-
-def check(ok, what):
-    print(("ok   " if ok else "FAIL ") + what, flush=True)
-    if not ok:
-        failures.append(what)
+root, folder, env = scratch_program(program_dir, "belverin-e2e-")
 
 
 def capisim(*args):
-    return subprocess.run([os.path.join(folder, "capisim"), *args], env=env, capture_output=True,
-                          text=True, timeout=20).stdout
+    return run_capisim(folder, env, *args)
 
 
 def records(expected, limit=10):
@@ -57,12 +43,7 @@ def check_record(row, what):
 first = subprocess.Popen([os.path.join(folder, "belverin")], env=env, stdout=subprocess.PIPE,
                          text=True)
 try:
-    line = ""
-    deadline = time.time() + 60
-    while time.time() < deadline:
-        line = first.stdout.readline()
-        if not line or line.startswith("Belverin: listening") or line.startswith("Belverin: no line"):
-            break
+    line = line_answer(first)
     check(line.startswith("Belverin: listening"), "the first copy listens: " + line.strip())
 
     check("offered to 1" in capisim("call", "0301234567", "5551234"), "the call is offered")

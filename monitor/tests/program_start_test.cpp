@@ -188,6 +188,40 @@ TEST_F(ProgramRun, ATableHeldElsewhereGivesItsBoxWhileNothingListens) {
     program->Wait();
 }
 
+// A display that is named but cannot be reached, or none at all: one line and status 1, where Qt
+// would abort with several.
+TEST_F(ProgramRun, WithoutAReachableDisplayOneLineAndStatusOne) {
+    const std::string unreachable = ":4711";
+    ASSERT_FALSE(fs::exists("/tmp/.X11-unix/X4711"));
+    struct Case {
+        std::string display;
+        std::string platform;
+        std::string line;
+    };
+    const Case cases[] = {
+        {unreachable, "",
+         "Belverin: cannot reach the display :4711; start it from a desktop session."},
+        {unreachable, "xcb",
+         "Belverin: cannot reach the display :4711; start it from a desktop session."},
+        {"", "", "Belverin: no display (DISPLAY is empty); start it from a desktop session."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.display + " " + c.platform);
+        auto env = Env();
+        env["DISPLAY"] = c.display;
+        env["QT_QPA_PLATFORM"] = c.platform;
+        env["WAYLAND_DISPLAY"] = "";
+        env["XDG_SESSION_TYPE"] = "";
+        os::testing::ChildPipe program({folder_ + "/belverin"}, env, true);
+        std::vector<std::string> lines;
+        while (auto line = program.ReadLine(30s)) {
+            lines.push_back(*line);
+        }
+        EXPECT_EQ(lines, std::vector<std::string>{c.line});
+        EXPECT_EQ(program.Wait(30s), 1);
+    }
+}
+
 // A setup stopped after its journal reached the disk: the program finishes the update before it
 // opens a table, then starts as usual.
 TEST_F(ProgramRun, AnUpdateLeftWithItsJournalIsFinishedAndTheProgramStarts) {

@@ -63,20 +63,29 @@ std::string DesktopEntryFileName(std::string_view name) {
 }
 
 std::string DesktopEntryText(std::string_view name, std::string_view program,
-                             std::string_view workingFolder) {
+                             std::string_view workingFolder, std::string_view icon,
+                             std::string_view categories) {
     std::string text = "[Desktop Entry]\n";
     text += "Type=Application\n";
     text += "Name=" + EscapeString(name) + "\n";
     text += "Exec=" + EscapeString(QuotedProgram(program)) + "\n";
     text += "Path=" + EscapeString(workingFolder) + "\n";
+    if (!icon.empty()) {
+        text += "Icon=" + EscapeString(icon) + "\n";
+    }
+    if (!categories.empty()) {
+        text += "Categories=" + EscapeString(categories) + "\n";
+    }
     text += "Terminal=false\n";
     return text;
 }
 
 std::string WriteDesktopEntry(const std::string& folder, std::string_view name,
-                              std::string_view program, std::string_view workingFolder) {
+                              std::string_view program, std::string_view workingFolder,
+                              std::string_view icon, std::string_view categories) {
     const std::string path = folder + "/" + DesktopEntryFileName(name);
-    rtl::WriteWholeFileAtomically(path, DesktopEntryText(name, program, workingFolder));
+    rtl::WriteWholeFileAtomically(path,
+                                  DesktopEntryText(name, program, workingFolder, icon, categories));
     return path;
 }
 

@@ -4,6 +4,8 @@
 #include <vector>
 
 #include <QIcon>
+#include <QMenu>
+#include <QPoint>
 
 #include "platform/os/tray_shell.h"
 
@@ -36,6 +38,9 @@ class FakeTrayShell : public TrayShell {
     }
     void OpenMenu(QMenu* menu, int x, int y) override {
         calls.push_back({"menu", {}, true, menu, x, y});
+        if (open_menus && menu != nullptr) {
+            menu->popup(QPoint(x, y));  // as the desktop's tray does
+        }
     }
 
     void Click() const { ReportClick(); }
@@ -44,6 +49,7 @@ class FakeTrayShell : public TrayShell {
 
     bool tray_exists = true;
     bool accept = true;
+    bool open_menus = false;  // pop the menu up for real
     std::vector<Call> calls;
 };
 

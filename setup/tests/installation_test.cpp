@@ -207,7 +207,12 @@ TEST_F(InstallationTest, FirstInstallationCopiesEverythingAndNoStillMakesTheMenu
                   "snelkoppeling wordt overschreven",
                   "ask: Shortcut toevoegen/maken op de Desktop?",
                   "ask: Alles is goed verlopen\rBelverin meteen opstarten?"}));
-    EXPECT_TRUE(fs::exists(root + "home/.local/share/applications/belverin/Belverin-1.0.desktop"));
+    // The menu entry shows the program's icon, installed beside it, under the telephony menu.
+    const std::string entry = root + "home/.local/share/applications/belverin/Belverin-1.0.desktop";
+    const std::string text = Read(entry);
+    EXPECT_NE(text.find("\nIcon=" + target + "belverin.svg\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nCategories=Network;Telephony;\n"), std::string::npos) << text;
+    EXPECT_EQ(RunProgram({"/usr/bin/desktop-file-validate", entry}), 0) << text;
     EXPECT_FALSE(fs::exists(root + "home/.config/autostart"));
     EXPECT_TRUE(started.empty());
 

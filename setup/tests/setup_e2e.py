@@ -92,7 +92,7 @@ finally:
         setup.kill()
 
 listed = ["belverin", "libxbase32.so", "libcapi2032.so", "capisim", "belverintel.DBF",
-          "belverintel.FPT", "belverinlog.DBF", "belverinlog.FPT"]
+          "belverintel.FPT", "belverinlog.DBF", "belverinlog.FPT", "belverin.svg"]
 for name in listed:
     installed = os.path.join(home, name)
     check(os.path.isfile(installed) and filecmp.cmp(os.path.join(dist, name), installed,
@@ -112,6 +112,13 @@ if desktop:
     with open(os.path.join(entries, desktop[0]), encoding="utf-8") as f:
         text = f.read()
     check('Exec="%s"' % os.path.join(home, "belverin") in text, "the menu entry starts belverin")
+    icon = os.path.join(home, "belverin.svg")
+    check("\nIcon=%s\n" % icon in text and os.path.isfile(icon), "the menu entry's icon is installed")
+    check("\nCategories=Network;Telephony;\n" in text, "the menu entry's categories")
+    valid = subprocess.run(["desktop-file-validate", os.path.join(entries, desktop[0])],
+                           capture_output=True, text=True)
+    check(valid.returncode == 0 and not valid.stdout.strip(),
+          "desktop-file-validate: " + valid.stdout.strip())
 check(not os.path.exists(os.path.join(home, ".config", "autostart")) or
       not os.listdir(os.path.join(home, ".config", "autostart")), "no autostart entry on No")
 

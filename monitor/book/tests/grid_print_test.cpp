@@ -181,6 +181,51 @@ TEST(GridPrint, SlotsPastTheMarginAreCutAndSaid) {
     EXPECT_EQ(values, 5);
 }
 
+// The page number stays at the right end of the header; where the titles reach its room it gets
+// a line of its own, so that no text is printed over another.
+TEST(GridPrint, ThePageNumberNeverSharesItsRoomWithATitle) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> selected;
+        bool ownLine;
+    };
+    const Case cases[] = {
+        {"titles short of its room", {"Plaats", "Nummer"}, false},
+        {"titles up to the right end", {"Plaats", "Plaats", "Plaats", "Plaats", "Nummer"}, true},
+        {"titles past the margin", {"Plaats", "Plaats", "Plaats", "Plaats", "Plaats"}, true},
+    };
+    const FixedMeasurer m;
+    const report::PageGeometry g;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        GridReportRequest request;
+        request.selected = c.selected;
+        request.columns = Columns();
+        const GridReport r = BuildGridReport(request, Rows({}), m);
+        const auto& page = r.definition.header.items.back();
+        ASSERT_EQ(page.kind, ItemKind::PageNumber);
+        EXPECT_EQ(page.left + page.width, g.ContentWidth());
+        EXPECT_EQ(page.top, 0);
+        EXPECT_EQ(r.definition.header.items.front().top,
+                  c.ownLine ? m.Height(request.reportFont) : 0);
+
+        const report::PreparedReport p = report::Prepare(r.definition, Rows({}), m, "d", "t");
+        const auto& texts = p.pages[0].texts;
+        int pageNumbers = 0;
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            pageNumbers += texts[i].text == "Pagina: 1" ? 1 : 0;
+            for (std::size_t j = i + 1; j < texts.size(); ++j) {
+                const auto& a = texts[i];
+                const auto& b = texts[j];
+                const bool apart = a.x + a.width <= b.x || b.x + b.width <= a.x ||
+                                   a.y + a.height <= b.y || b.y + b.height <= a.y;
+                EXPECT_TRUE(apart) << a.text << " over " << b.text;
+            }
+        }
+        EXPECT_EQ(pageNumbers, 1);
+    }
+}
+
 TEST(GridPrint, RowsPerPageWithHeaderOnEachPage) {
     const FixedMeasurer m;
     GridReportRequest request;

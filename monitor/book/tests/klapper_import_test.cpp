@@ -154,6 +154,28 @@ TEST_F(KlapperImportTest, StoresEachColumnWhereItIsMappedAndIndexesAfterwards) {
     EXPECT_EQ(importPort.progress.back(), 40);
 }
 
+// Empty fields, bare or quoted, in the middle or at the end of the line, leave the memo empty:
+// no memo of one blank.
+TEST_F(KlapperImportTest, AnEmptyColumnIsStoredEmpty) {
+    Start();
+    const ImportOutcome outcome =
+        Import("0201,Jansen,\n0202,Visser,\"\"\n0203,,tekst\n0204,\"\",\n0205,Smit,\" \"\n",
+               {{"nummer", 1}, {"voornaam", 2}, {"memo", 3}});
+    EXPECT_EQ(outcome.stored, 5);
+    std::vector<std::string> memos;
+    std::vector<std::string> voornamen;
+    xbase::TTable& t = core->t2();
+    core->a2().SetOrder(0);
+    for (t.First(); !t.Eof(); t.Next()) {
+        memos.push_back(t.FieldByName("MEMO").AsString());
+        std::string voornaam = t.FieldByName("VOORNAAM").AsString();
+        voornaam.erase(voornaam.find_last_not_of(' ') + 1);
+        voornamen.push_back(voornaam);
+    }
+    EXPECT_EQ(memos, (std::vector<std::string>{"", "", "tekst", "", ""}));
+    EXPECT_EQ(voornamen, (std::vector<std::string>{"Jansen", "Visser", "", "", "Smit"}));
+}
+
 TEST_F(KlapperImportTest, NothingMappedLeavesTheFilesAsTheyWere) {
     AddEntries({{"0201234567", "Jansen"}});
     Start();

@@ -16,8 +16,10 @@
 #include "monitor/book/tests/klapper_fixture.h"
 #include "platform/db/field.h"
 #include "platform/ui/db_grid.h"
+#include "platform/ui/db_grid_columns.h"
 #include "platform/ui/qt_test_app.h"
 #include "platform/ui/report/report_preview.h"
+#include "platform/ui/report/report_render.h"
 #include "platform/ui/report/tests/pdf_tools.h"
 #include "platform/ui/scripted_dialogs.h"
 #include "xbase/table.h"
@@ -199,6 +201,34 @@ TEST_F(PrintTest, ReportOfAFilteredSortedBookReachesThePdf) {
         ++rows;
     }
     EXPECT_EQ(rows, 100);
+}
+
+// The last column ends at the right margin with its title filling it, where the page number is
+// printed: both reach the PDF whole.
+TEST_F(PrintTest, ThePageNumberAndEveryTitleReachThePdfWhole) {
+    AddEntries({{"0201234567", "Jansen", "Utrecht"}});
+    TFTelefoonklapper& w = Open();
+    Tprintdbgridsform& c = Chooser();
+    const auto titles = Items(c.ListBox());
+    ui::TDBGrid& grid = w.g2();
+    const PrintColumn name = PrintColumns(grid)[2];
+    const int nameWidth = report::QtTextMeasurer().Width(name.titleFont, name.title) + 4;
+    grid.Columns()[2].SetWidth(nameWidth);
+    grid.Columns()[0].SetWidth(report::PageGeometry{}.ContentWidth() - 5 - nameWidth);
+    c.ListBox().setCurrentRow(0);
+    c.Toevoegen();
+    c.ListBox().setCurrentRow(2);
+    c.Toevoegen();
+    report::PdfReportPreview preview(pdf);
+    report::SetPreview(&preview);
+    c.Voorbeeld();
+    ASSERT_EQ(preview.Shown(), 1);
+
+    const std::string text = report::testing::PdfText(pdf);
+    EXPECT_NE(text.find("Pagina: 1"), std::string::npos) << text;
+    EXPECT_NE(text.find(titles[0]), std::string::npos) << text;
+    EXPECT_NE(text.find(titles[2]), std::string::npos) << text;
+    EXPECT_NE(text.find("Jansen"), std::string::npos) << text;
 }
 
 TEST_F(PrintTest, ClosedTableOnlyTellsAndEmptyTablePrintsTitles) {

@@ -13,7 +13,7 @@
 namespace os::testing {
 
 ChildPipe::ChildPipe(const std::vector<std::string>& argv,
-                     const std::map<std::string, std::string>& env) {
+                     const std::map<std::string, std::string>& env, bool errorsToo) {
     int in[2];
     int out[2];
     if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) {
@@ -49,6 +49,9 @@ ChildPipe::ChildPipe(const std::vector<std::string>& argv,
     if (pid_ == 0) {
         ::dup2(in[0], 0);
         ::dup2(out[1], 1);
+        if (errorsToo) {
+            ::dup2(out[1], 2);
+        }
         ::execve(args[0], args.data(), envp.data());
         ::_exit(127);
     }

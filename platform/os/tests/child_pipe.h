@@ -14,9 +14,10 @@ namespace os::testing {
 // of the environment changed; killed and collected when dropped.
 class ChildPipe {
   public:
-    // `env` entries replace or add variables; an empty value removes one.
+    // `env` entries replace or add variables; an empty value removes one. With `errorsToo` the
+    // standard error comes on the same pipe as the output.
     ChildPipe(const std::vector<std::string>& argv,
-              const std::map<std::string, std::string>& env = {});
+              const std::map<std::string, std::string>& env = {}, bool errorsToo = false);
     ~ChildPipe();
     ChildPipe(const ChildPipe&) = delete;
     ChildPipe& operator=(const ChildPipe&) = delete;

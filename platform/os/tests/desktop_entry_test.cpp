@@ -87,6 +87,11 @@ TEST(DesktopEntryText, QuotesTheProgramAndEscapesTheValues) {
     EXPECT_NE(text.find("Path=/p a\n"), std::string::npos) << text;
     EXPECT_NE(text.find("Terminal=false\n"), std::string::npos);
     EXPECT_EQ(text.rfind("[Desktop Entry]\nType=Application\n", 0), 0u);
+    EXPECT_EQ(text.find("Icon="), std::string::npos) << "no icon given, none named";
+    EXPECT_EQ(text.find("Categories="), std::string::npos);
+    EXPECT_NE(os::DesktopEntryText("B", "/p/b", "/p", "/p a\\b/b.svg", "Network;")
+                  .find("\nIcon=/p a\\\\b/b.svg\nCategories=Network;\n"),
+              std::string::npos);
 }
 
 // For folders with characters a shell or the Exec rules treat specially, the written entry is
@@ -100,7 +105,9 @@ TEST_F(DesktopEntryTest, LauncherStartsTheProgramInItsFolder) {
         const std::string program = folder + "/belverin";
         fs::copy_file(BELVERIN_LAUNCH_PROBE, program);
         const std::string entry =
-            os::WriteDesktopEntry(root, "Belverin " + folderName, program, folder);
+            os::WriteDesktopEntry(root, "Belverin " + folderName, program, folder,
+                                  folder + "/belverin.svg", "Network;Telephony;");
+        EXPECT_NE(ReadFile(entry).find("\nCategories=Network;Telephony;\n"), std::string::npos);
 
         std::string output;
         EXPECT_EQ(RunProgram({"desktop-file-validate", entry}, output), 0)
