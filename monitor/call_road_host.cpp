@@ -18,6 +18,7 @@
 #include "monitor/settings.h"
 #include "platform/db/field.h"
 #include "platform/rtl/date_time.h"
+#include "platform/ui/dialogs.h"
 #include "xbase/table.h"
 #include "xbase/xbase_component.h"
 
@@ -91,6 +92,9 @@ class LookupViewAdapter final : public LookupView {
     }
     void SetStatusMemo(const std::vector<std::string>& lines) override {
         view_.SetStatusMemo(lines);
+    }
+    void Waarschuwing(const std::string& text) override {
+        ui::dialogs().MessageDlg(text, ui::MsgDlgType::Warning, ui::mbOK);
     }
 
   private:
@@ -273,9 +277,13 @@ CallRoadHost::CallRoadHost(Parts parts) : adapters_(std::make_unique<Adapters>(p
     };
     line.OnDoResetCapi = [this](capi::TBelverin&) { RiduZevovIzuzedi1DoResetCapi(); };
     adapters_->road.SetCapiStatus(line.ErrorString());
+    SetMonitorLookup(&adapters_->lookup);
 }
 
 CallRoadHost::~CallRoadHost() {
+    if (MonitorLookup() == &adapters_->lookup) {
+        SetMonitorLookup(nullptr);
+    }
     auto& line = adapters_->parts.line;
     line.OnIncomingCall = nullptr;
     line.OnStateChange = nullptr;
@@ -308,14 +316,6 @@ void CallRoadHost::Timer1Timer() {
 
 void CallRoadHost::maakstartbat(std::function<void()> done) {
     adapters_->lookup.maakstartbat(std::move(done));
-}
-
-void CallRoadHost::Testfoongrepstatus() {
-    adapters_->lookup.Testfoongrepstatus([this](std::vector<std::string> memo) {
-        if (memoteststatus) {
-            memoteststatus(memo);
-        }
-    });
 }
 
 CallRoad& CallRoadHost::Road() {
