@@ -26,6 +26,7 @@
 #include "monitor/book/fmemolog.h"
 #include "monitor/book/ftelefoonlog.h"
 #include "monitor/book/log_foongrep.h"
+#include "monitor/book/tests/commit_text.h"
 #include "monitor/book/tests/klapper_fixture.h"
 #include "monitor/book/tests/log_table.h"
 #include "monitor/settings.h"
@@ -597,27 +598,18 @@ TEST_F(LogCommandsTest, TextsTheLogCannotHoldStayInItsFormsUntilChanged) {
         return std::string("Dit teken kan niet worden opgeslagen in ") + field + ": " + lach +
                " (U+1F600). Pas de tekst aan.";
     };
-    const auto commit = [](QWidget* control, const std::string& text, bool replace = true) {
-        control->setFocus();
-        if (replace) {
-            QMetaObject::invokeMethod(control, "selectAll");
-        }
-        QInputMethodEvent event;
-        event.setCommitString(QString::fromStdString(text));
-        QCoreApplication::sendEvent(control, &event);
-    };
 
     Tfmemolog memo;
     memo.SetDataSource(&w.DataSource1());
     memo.show();
-    commit(memo.DBMemo1, "Belt " + lach);
+    CommitText(memo.DBMemo1, "Belt " + lach);
     memo.DBNavigator1->Button(ui::nbPost)->click();
     ASSERT_FALSE(dialogs.shown().empty());
     EXPECT_EQ(dialogs.shown().back().text, message("MEMO"));
     EXPECT_EQ(t1().State(), db::dsEdit);
     EXPECT_EQ(memo.DBMemo1->Text(), "Belt " + lach);
     QTest::keyClick(memo.DBMemo1, Qt::Key_Backspace);
-    commit(memo.DBMemo1, "\xC3\xAB \xE2\x82\xAC", false);
+    CommitText(memo.DBMemo1, "\xC3\xAB \xE2\x82\xAC", false);
     memo.DBNavigator1->Button(ui::nbPost)->click();
     EXPECT_EQ(t1().State(), db::dsBrowse);
     EXPECT_EQ(Field("MEMO"), "Belt \xC3\xAB \xE2\x82\xAC");
@@ -628,7 +620,7 @@ TEST_F(LogCommandsTest, TextsTheLogCannotHoldStayInItsFormsUntilChanged) {
     ui::TDBEdit* naam = edit->edits[4];
     ASSERT_EQ(naam->DataField(), "NAAM");
     t1().Edit();  // as the first key would
-    commit(naam, "Jans" + lach + "n");
+    CommitText(naam, "Jans" + lach + "n");
     const std::size_t boxes = dialogs.shown().size();
     edit->BitBtn1->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -643,7 +635,7 @@ TEST_F(LogCommandsTest, TextsTheLogCannotHoldStayInItsFormsUntilChanged) {
     QTest::keyClick(naam, Qt::Key_End);
     QTest::keyClick(naam, Qt::Key_Left);
     QTest::keyClick(naam, Qt::Key_Backspace);
-    commit(naam, "\xC3\xAB", false);
+    CommitText(naam, "\xC3\xAB", false);
     edit->BitBtn1->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(w.EditForm(), nullptr);

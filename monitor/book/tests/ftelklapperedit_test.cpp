@@ -30,6 +30,7 @@
 
 #include "monitor/book/ftelklapperedit.h"
 #include "monitor/book/per_msn_form.h"
+#include "monitor/book/tests/commit_text.h"
 #include "monitor/book/tests/klapper_fixture.h"
 #include "monitor/fcommandline.h"
 #include "platform/db/data_source.h"
@@ -60,17 +61,6 @@ const std::vector<Entry> kBook = {
 };
 const char* const kWeg = "Het record is niet meer gevonden; er is niets opgeslagen.";
 const std::string kLach = "\xF0\x9F\x98\x80";  // U+1F600, which Windows-1252 lacks
-
-// Text as an input method or an emoji picker commits it.
-void Commit(QWidget* control, const std::string& text, bool replace = true) {
-    control->setFocus();
-    if (replace) {
-        QMetaObject::invokeMethod(control, "selectAll");
-    }
-    QInputMethodEvent event;
-    event.setCommitString(QString::fromStdString(text));
-    QCoreApplication::sendEvent(control, &event);
-}
 
 void FreeClosed() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -623,7 +613,7 @@ TEST_F(EntryEditTest, TextsTheTableCannotHoldStayInTheFormUntilChanged) {
         QPointer<TFtelklapperedit> w = &Open();
         QWidget* control = c.control(*w);
         core->t2().Edit();  // as the first key would
-        Commit(control, "Zo\xC3\xAB " + kLach + " \xE2\x82\xAC");
+        CommitText(control, "Zo\xC3\xAB " + kLach + " \xE2\x82\xAC");
         const std::string typed = c.text(control);
         ASSERT_NE(typed.find(kLach), std::string::npos);
 
@@ -649,7 +639,7 @@ TEST_F(EntryEditTest, TextsTheTableCannotHoldStayInTheFormUntilChanged) {
         for (int i = 0; i < 3; ++i) {
             QTest::keyClick(control, Qt::Key_Backspace);
         }
-        Commit(control, "\xE2\x82\xAC", false);
+        CommitText(control, "\xE2\x82\xAC", false);
         w->BitBtn1Click();
         FreeClosed();
         EXPECT_TRUE(w.isNull());
