@@ -21,6 +21,7 @@
 #include "monitor/settings.h"
 #include "platform/db/field.h"
 #include "platform/rtl/date_time.h"
+#include "platform/ui/dialogs.h"
 #include "xbase/db_errors.h"
 #include "xbase/table.h"
 #include "xbase/xbase_component.h"
@@ -125,6 +126,9 @@ class LookupViewAdapter final : public LookupView {
     }
     void SetStatusMemo(const std::vector<std::string>& lines) override {
         view_.SetStatusMemo(lines);
+    }
+    void Waarschuwing(const std::string& text) override {
+        ui::dialogs().MessageDlg(text, ui::MsgDlgType::Warning, ui::mbOK);
     }
 
   private:
@@ -329,6 +333,7 @@ CallRoadHost::CallRoadHost(Parts parts) : adapters_(std::make_unique<Adapters>(p
     line.OnDoResetCapi = [this](capi::TBelverin&) { RiduZevovIzuzedi1DoResetCapi(); };
     adapters_->road.SetCapiStatus(line.ErrorString());
     adapters_->road.SetLogRetryTimer(&adapters_->retry);
+    SetMonitorLookup(&adapters_->lookup);
 }
 
 void CallRoadHost::SetLogRetryInterval(int milliseconds) {
@@ -340,6 +345,9 @@ bool CallRoadHost::LogRetryRunning() const {
 }
 
 CallRoadHost::~CallRoadHost() {
+    if (MonitorLookup() == &adapters_->lookup) {
+        SetMonitorLookup(nullptr);
+    }
     auto& line = adapters_->parts.line;
     line.OnIncomingCall = nullptr;
     line.OnStateChange = nullptr;
@@ -372,14 +380,6 @@ void CallRoadHost::Timer1Timer() {
 
 void CallRoadHost::maakstartbat(std::function<void()> done) {
     adapters_->lookup.maakstartbat(std::move(done));
-}
-
-void CallRoadHost::Testfoongrepstatus() {
-    adapters_->lookup.Testfoongrepstatus([this](std::vector<std::string> memo) {
-        if (memoteststatus) {
-            memoteststatus(memo);
-        }
-    });
 }
 
 CallRoad& CallRoadHost::Road() {

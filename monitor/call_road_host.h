@@ -58,9 +58,6 @@ class CallRoadHost {
 
     // The reverse lookup of huidigebeller; `done` runs when its result is in.
     void maakstartbat(std::function<void()> done);
-    // The settings dialog's status test; its lines go to memoteststatus.
-    void Testfoongrepstatus();
-    std::function<void(const std::vector<std::string>& lines)> memoteststatus;
 
     CallRoad& Road();
 

@@ -20,6 +20,7 @@ constexpr std::string_view kGeenBelvoLog = "Fout: Foongrep maakt 'belvo.log' nie
 constexpr std::string_view kGeenBelvo2Log =
     "Fout: Foongrep maakt 'belvo2.log' niet (niet opgezocht)";
 constexpr std::string_view kLeesFout = "Fout: \"belvo.log\" niet gevonden. (niet opgezocht)";
+constexpr std::string_view kLeesFoutTest = "Fout: \"belvo.log\" niet gevonden (niet opgezocht)";
 constexpr std::string_view kLeesFout2 = "Fout: \"belvo2.log\" niet gevonden. (niet opgezocht)";
 constexpr std::string_view kGevonden = "Gevonden in de KPN-cdfoongids";
 constexpr std::string_view kNietGevondenOutlook =
@@ -29,6 +30,23 @@ constexpr std::string_view kGeenCd = "Geen CD gevonden door Foongrep (niet opgez
 constexpr std::string_view kNaamNietGevonden = "Niet gevonden";
 
 }  // namespace
+
+namespace {
+
+DirectoryLookup*& MonitorLookupSlot() {
+    static DirectoryLookup* lookup = nullptr;
+    return lookup;
+}
+
+}  // namespace
+
+DirectoryLookup* MonitorLookup() {
+    return MonitorLookupSlot();
+}
+
+void SetMonitorLookup(DirectoryLookup* lookup) {
+    MonitorLookupSlot() = lookup;
+}
 
 std::vector<std::string_view> LookupFailureTexts() {
     return {kStartFout,     kControleFout, kZoektijdVerstreken, kGeenBelvoLog,
@@ -46,14 +64,20 @@ void Fail(LookupView& view, std::string_view status) {
     view.ShowImage(LookupImage::Zoekfout);
 }
 
-void ReadInto(const std::string& folder, LookupView& view) {
+// While the status test runs (`testbezig`), a belvo.log that cannot be read is said in a box
+// and leaves huidigebeller as it was.
+void ReadInto(const std::string& folder, LookupView& view, bool testbezig) {
     const DirectoryResult result = ReadDirectoryResult(folder);
     if (result.state == ResultFileState::Absent) {
         Fail(view, kGeenBelvoLog);
         return;
     }
     if (result.state == ResultFileState::ReadError) {
-        Fail(view, kLeesFout);
+        if (testbezig) {
+            view.Waarschuwing(std::string(kLeesFoutTest));
+        } else {
+            Fail(view, kLeesFout);
+        }
         return;
     }
     telefoonrecordtype& r = huidigebeller;
@@ -82,6 +106,29 @@ void ReadInto(const std::string& folder, LookupView& view) {
             r.naam.clear();
             r.zoekstatus = std::string(kGeenCd);
         }
+    }
+}
+
+// A run's outcome into huidigebeller and the view, the same for a lookup and the status test.
+void TakeOutcome(DirectoryOutcome outcome, const std::string& folder, LookupView& view,
+                 bool testbezig) {
+    switch (outcome) {
+        case DirectoryOutcome::RefusedNumber:
+            Fail(view, kOngeldigNummer);
+            break;
+        case DirectoryOutcome::StartFailed:
+            Fail(view, kStartFout);
+            break;
+        case DirectoryOutcome::WatchFailed:
+            Fail(view, kControleFout);
+            break;
+        case DirectoryOutcome::TimedOut:
+            Fail(view, kZoektijdVerstreken);
+            huidigebeller.naam = std::string(kNaamNietGevonden);
+            break;
+        case DirectoryOutcome::Ended:
+            ReadInto(folder, view, testbezig);
+            break;
     }
 }
 
@@ -123,24 +170,7 @@ void DirectoryLookup::maakstartbat(std::function<void()> done) {
     request.waitMilliseconds = SearchWaitMilliseconds(instellingen.zoektijd);
     request.owner = alive_;
     request.done = [this, folder, done = std::move(done)](DirectoryOutcome outcome) {
-        switch (outcome) {
-            case DirectoryOutcome::RefusedNumber:
-                Fail(view_, kOngeldigNummer);
-                break;
-            case DirectoryOutcome::StartFailed:
-                Fail(view_, kStartFout);
-                break;
-            case DirectoryOutcome::WatchFailed:
-                Fail(view_, kControleFout);
-                break;
-            case DirectoryOutcome::TimedOut:
-                Fail(view_, kZoektijdVerstreken);
-                huidigebeller.naam = std::string(kNaamNietGevonden);
-                break;
-            case DirectoryOutcome::Ended:
-                ReadInto(folder, view_);
-                break;
-        }
+        TakeOutcome(outcome, folder, view_, false);
         if (done) {
             done();
         }
@@ -156,7 +186,9 @@ void DirectoryLookup::Testfoongrepstatus(std::function<void(std::vector<std::str
     request.staleFiles = {Belvo2LogPath(folder)};
     request.waitMilliseconds = SearchWaitMilliseconds(instellingen.zoektijd);
     request.owner = alive_;
-    request.done = [folder, done = std::move(done)](DirectoryOutcome outcome) {
+    request.done = [this, folder, done = std::move(done)](DirectoryOutcome outcome) {
+        // The status command writes no belvo.log: what an earlier lookup left is read again.
+        TakeOutcome(outcome, folder, view_, true);
         std::vector<std::string> memo = StatusMemo(outcome, folder);
         if (done) {
             done(std::move(memo));

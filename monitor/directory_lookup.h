@@ -27,6 +27,8 @@ class LookupView {
     virtual void ShowImage(LookupImage image) = 0;
     // The hidden memo Memo2 takes the lines of belvo2.log whenever that file was read.
     virtual void SetStatusMemo(const std::vector<std::string>& lines) = 0;
+    // A warning box with an OK button.
+    virtual void Waarschuwing(const std::string& text) = 0;
 };
 
 // The monitor window's reverse lookup and the settings dialog's status test, over the shared
@@ -42,8 +44,10 @@ class DirectoryLookup {
     void maakstartbat(std::function<void()> done);
 
     // The settings dialog's status test: deletes belvo2.log, runs the program's status command
-    // with the search time's wait and gives the memo's lines: those of belvo2.log, or the
-    // outcome's text when there are none. Touches neither huidigebeller nor the view.
+    // with the search time's wait and takes its outcome as a lookup does, so the belvo.log an
+    // earlier lookup left is read into huidigebeller again; a belvo.log that cannot be read is
+    // said in a warning box instead. Then gives the memo's lines: those of belvo2.log, or the
+    // outcome's text when there are none.
     void Testfoongrepstatus(std::function<void(std::vector<std::string> memo)> done);
 
   private:
@@ -51,5 +55,10 @@ class DirectoryLookup {
     LookupView& view_;
     std::shared_ptr<int> alive_ = std::make_shared<int>(0);
 };
+
+// The monitor window's lookup while its call road exists, else nullptr. The settings dialog's
+// status test runs there, so that what it reads reaches the monitor window as a lookup's does.
+DirectoryLookup* MonitorLookup();
+void SetMonitorLookup(DirectoryLookup* lookup);
 
 }  // namespace monitor

@@ -139,7 +139,10 @@ void TFcommandline::b_okClick() {
     try {
         HandOver(E_naam->text().toStdString());
     } catch (const std::exception& e) {
+        // A refused text stays here for the user to change.
         ui::ShowException(e);
+        E_naam->setFocus();
+        return;
     }
     close();
 }

@@ -12,7 +12,8 @@ class QPushButton;
 namespace monitor {
 
 // The one-line editor for command lines and the two caller templates. Whoever opens it names a
-// tag; OK hands the text to the receiver of that tag. It is made when opened and freed when closed.
+// tag; OK hands the text to the receiver of that tag and closes, unless handing over raised: then
+// the message is shown and the text stays. It is made when opened and freed when closed.
 class TFcommandline : public ui::Form {
     Q_OBJECT
   public:

@@ -167,6 +167,8 @@ TForm1::~TForm1() {
     host_.reset();
     belverin1_->OnStateChange = nullptr;
     SetHourglass(false);
+    // The speaking character lives as long as the monitor window that started it.
+    FreeMsAgent();
 }
 
 void TForm1::BuildMenu() {

@@ -130,8 +130,8 @@ Instellingen LaadInstellingen(const rtl::TIniFile& ini, std::string_view program
         const std::string section = MsnSection(n);
         const MsnInstelling& dm = d.msninstellingen[static_cast<std::size_t>(n)];
         MsnInstelling& m = s.msninstellingen[static_cast<std::size_t>(n)];
-        m.nummer = Cut(ini.ReadString(section, "nummer", dm.nummer), 15);
-        m.naam = Cut(ini.ReadString(section, "naam", dm.naam), 15);
+        m.nummer = ini.ReadString(section, "nummer", dm.nummer);
+        m.naam = ini.ReadString(section, "naam", dm.naam);
         m.reageren = ini.ReadBool(section, "reageren", dm.reageren);
         m.afwijzen = ini.ReadBool(section, "afwijzen", dm.afwijzen);
         m.kleur = ini.ReadInteger(section, "kleur", dm.kleur);
@@ -140,8 +140,8 @@ Instellingen LaadInstellingen(const rtl::TIniFile& ini, std::string_view program
         m.intro = ini.ReadString("geluid", IntroKey(n), dm.intro);
     }
 
-    s.tijden = Cut(ini.ReadString("geluid", "tijden", d.tijden), 24);
-    s.msngeluid = Cut(ini.ReadString("geluid", "msngeluid", d.msngeluid), 10);
+    s.tijden = ini.ReadString("geluid", "tijden", d.tijden);
+    s.msngeluid = ini.ReadString("geluid", "msngeluid", d.msngeluid);
 
     s.taakbalk = ini.ReadBool("algemeen", "taakbalk", d.taakbalk);
     s.voorvoegsel = ini.ReadString("algemeen", "voorvoegsel", d.voorvoegsel);
@@ -169,7 +169,21 @@ Instellingen LaadInstellingen(const rtl::TIniFile& ini, std::string_view program
     s.loggeninlogboek = ini.ReadBool("outlook", "loggeninlogboek", d.loggeninlogboek);
     s.opnemeninlogboek = ini.ReadBool("outlook", "opnemeninlogboek", d.opnemeninlogboek);
     s.logboekopenen = ini.ReadBool("outlook", "logboekopenen", d.logboekopenen);
+    Inkorten(s);
     return s;
+}
+
+std::string MsnTekst(std::string_view text) {
+    return std::string(rtl::Utf8Left(text, 15));
+}
+
+void Inkorten(Instellingen& s) {
+    for (MsnInstelling& m : s.msninstellingen) {
+        m.nummer = MsnTekst(m.nummer);
+        m.naam = MsnTekst(m.naam);
+    }
+    s.tijden = Cut(std::move(s.tijden), 24);
+    s.msngeluid = Cut(std::move(s.msngeluid), 10);
 }
 
 void SaveInstellingen(rtl::TIniFile& ini, const Instellingen& s, int startvertraging,

@@ -95,6 +95,13 @@ std::string BelvoIniPath();
 // Reads every behaviour setting; absent or unreadable values give their defaults.
 Instellingen LaadInstellingen(const rtl::TIniFile& ini, std::string_view programmadir);
 
+// The cuts loading makes: MSN numbers and names to 15 characters, the hour mask to 24 and the
+// MSN mask to 10. What the settings dialog applies goes through them too, so that a run holds
+// what a restart reads.
+void Inkorten(Instellingen& s);
+// An MSN number or name as the settings hold one: its first 15 characters.
+std::string MsnTekst(std::string_view text);
+
 // Starts a command line without waiting and reports its own failure. The line's program is
 // quoted like its arguments (a quote in a folder escaped), so the starter splits every part of
 // it by the argument rules (os::SplitArguments; StartArgumentLine does so).

@@ -312,6 +312,7 @@ bool SettingsDialogModel::Toepassen() {
     s.loggeninlogboek = c.cboutlookloggeninlogboek;
     s.opnemeninlogboek = c.Cboutlookopnemeninlogboek;
     s.logboekopenen = c.cboutlooklogboekopenen;
+    Inkorten(s);
     try {
         rtl::TIniFile ini(iniPath_);
         SaveInstellingen(ini, s, start, msnlijstgewijzigd,
@@ -321,6 +322,11 @@ bool SettingsDialogModel::Toepassen() {
         return false;
     }
     instellingen = s;
+    // The lists show what the run now holds.
+    for (std::size_t n = 0; n < kMsnCount; ++n) {
+        c.lb1[n] = s.msninstellingen[n].nummer;
+        c.lb2[n] = s.msninstellingen[n].naam;
+    }
     toepassen_ = false;
     return true;
 }
@@ -345,7 +351,7 @@ void SettingsDialogModel::NummerWijzigen(int rij) {
     }
     auto& veld = c.lb1[static_cast<std::size_t>(rij)];
     if (auto tekst = vragen_.Invoer("MSN wijzigen ", "Geef nieuw nummer: ", veld)) {
-        veld = tekst->empty() ? "-" : *tekst;
+        veld = tekst->empty() ? "-" : MsnTekst(*tekst);
         MsnLijstGewijzigd();
     }
 }
@@ -357,7 +363,7 @@ void SettingsDialogModel::NaamWijzigen(int rij) {
     const auto r = static_cast<std::size_t>(rij);
     if (auto tekst = vragen_.Invoer("Naam van nummer " + c.lb1[r] + " wijzigen?",
                                     "Geef nieuwe naam: ", c.lb2[r])) {
-        c.lb2[r] = tekst->empty() ? "-" : *tekst;
+        c.lb2[r] = tekst->empty() ? "-" : MsnTekst(*tekst);
         MsnLijstGewijzigd();
     }
 }

@@ -19,11 +19,14 @@ std::function<void()>& ToolsOpener() {
     return opener;
 }
 
-// The status test shows nothing in the monitor window.
+// Without a monitor window the status test shows nothing there.
 class GeenBeeld : public LookupView {
   public:
     void ShowImage(LookupImage) override {}
     void SetStatusMemo(const std::vector<std::string>&) override {}
+    void Waarschuwing(const std::string& text) override {
+        ui::dialogs().MessageDlg(text, ui::MsgDlgType::Warning, ui::mbOK);
+    }
 };
 
 }  // namespace
@@ -110,7 +113,8 @@ void ProgramSettingsPorts::OutlookTools() {
 }
 
 void ProgramSettingsPorts::FoongrepStatus(std::function<void(std::vector<std::string>)> klaar) {
-    lookup_->Testfoongrepstatus(std::move(klaar));
+    DirectoryLookup* monitor = MonitorLookup();
+    (monitor != nullptr ? *monitor : *lookup_).Testfoongrepstatus(std::move(klaar));
 }
 
 void ProgramSettingsPorts::StartRegel(const std::string& regel) {

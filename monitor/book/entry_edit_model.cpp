@@ -5,6 +5,7 @@
 #include "monitor/book/entry_sound_names.h"
 #include "platform/db/data_set.h"
 #include "platform/db/field.h"
+#include "platform/db/holdable_text.h"
 #include "platform/rtl/program_folder.h"
 #include "xbase/xbase_component.h"
 
@@ -179,6 +180,9 @@ EntryEditModel::CommandlineEditor EntryEditModel::CommandlineOpenen() {
 }
 
 void EntryEditModel::cmdlineinput(const std::string& text) {
+    if (const db::TField* field = table_.FindField("CMDLINE")) {
+        db::CheckHoldable(*field, text);
+    }
     Write(commandline_, "CMDLINE", text.empty() ? std::string("-") : text);
 }
 

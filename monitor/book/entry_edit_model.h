@@ -100,7 +100,8 @@ class EntryEditModel {
         std::string caption;
     };
     CommandlineEditor CommandlineOpenen();
-    // The editor's OK.
+    // The editor's OK. A text the table cannot hold raises before anything is written, so the
+    // editor keeps it for the user to change.
     void cmdlineinput(const std::string& text);
 
     // Closing: posts a pending edit or insert and commits; false (the error shown) keeps the

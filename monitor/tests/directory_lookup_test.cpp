@@ -46,8 +46,10 @@ class RecordingView : public LookupView {
   public:
     void ShowImage(LookupImage image) override { images.push_back(image); }
     void SetStatusMemo(const std::vector<std::string>& lines) override { memo = lines; }
+    void Waarschuwing(const std::string& text) override { warnings.push_back(text); }
     std::vector<LookupImage> images;
     std::optional<std::vector<std::string>> memo;
+    std::vector<std::string> warnings;
 };
 
 // One pid and argument vector per run of the fake.
@@ -387,34 +389,117 @@ TEST_F(FakeFoongrepTest, EventLoopStaysLiveDuringTheSearch) {
     EXPECT_EQ(huidigebeller.naam, "Jansen");
 }
 
-TEST_F(FakeFoongrepTest, StatusTestFillsOnlyTheMemo) {
+// The status command writes no belvo.log: what an earlier lookup left there is read into
+// huidigebeller again, and one that cannot be read is said in a box.
+TEST_F(FakeFoongrepTest, StatusTestReadsTheLeftResultAgain) {
     struct Case {
         const char* name;
         std::string fixture;
         std::string zoektijd;
         std::function<void()> arrange;
-        std::vector<std::string> memo;
+        std::vector<std::string> fields;  // voornaam naam aanhangsel straat postcode plaats
+        std::string status;
+        std::vector<LookupImage> images;
+        std::optional<std::vector<std::string>> statusMemo;  // the monitor's hidden memo
+        std::vector<std::string> warnings;
+        std::vector<std::string> memo;  // the settings dialog's
         bool ran;
     };
     const std::string staleFound = kFoundLine + "\r\n";
+    const auto untouched = std::vector<std::string>{"oud", "Oud", "oud", "oud", "oud", "oud"};
+    const auto found =
+        std::vector<std::string>{"Jan", "Jansen", "", "Dorpsstraat 12", "1234 AB", "Zo\xC3\xAB"};
+    const std::string gevonden = "Gevonden in de KPN-cdfoongids";
     const Case cases[] = {
-        {"status written", "-S\tfound\t\n", "60", [] {}, kStatusLines, true},
+        {"found line left",
+         "-S\tfound\t\n",
+         "60",
+         [] {},
+         found,
+         gevonden,
+         {LookupImage::Gevonden},
+         kStatusLines,
+         {},
+         kStatusLines,
+         true},
+        {"empty line left",
+         "-S\tfound\t\n",
+         "60",
+         [this] { std::ofstream(folder_ + "belvo.log") << "\r\n"; },
+         {"", "Niet gevonden", "", "", "", ""},
+         "Niet gevonden in Klapper of KPN-cdfoongids",
+         {LookupImage::NietGevonden},
+         kStatusLines,
+         {},
+         kStatusLines,
+         true},
+        {"no CD",
+         "-S\tnocd\t\n",
+         "60",
+         [] {},
+         std::vector<std::string>{"Jan", "", "", "Dorpsstraat 12", "1234 AB", "Zo\xC3\xAB"},
+         "Geen CD gevonden door Foongrep (niet opgezocht)",
+         {LookupImage::Gevonden},
+         std::vector<std::string>{"KPN-cdfoongids niet gevonden"},
+         {},
+         {"KPN-cdfoongids niet gevonden"},
+         true},
+        {"no belvo.log left",
+         "-S\tfound\t\n",
+         "60",
+         [this] { fs::remove(folder_ + "belvo.log"); },
+         untouched,
+         "Fout: Foongrep maakt 'belvo.log' niet (niet opgezocht)",
+         {LookupImage::Zoekfout},
+         std::nullopt,
+         {},
+         kStatusLines,
+         true},
+        {"unreadable belvo.log",
+         "-S\tfound\t\n",
+         "60",
+         [this] {
+             fs::remove(folder_ + "belvo.log");
+             fs::create_directories(folder_ + "belvo.log");
+         },
+         untouched,
+         "oud",
+         {},
+         std::nullopt,
+         {"Fout: \"belvo.log\" niet gevonden (niet opgezocht)"},
+         kStatusLines,
+         true},
         {"no belvo2.log",
          "-S\tnothing\t\n",
          "60",
          [this] { std::ofstream(folder_ + "belvo2.log") << "oud\r\n"; },
+         found,
+         gevonden,
+         {LookupImage::Gevonden},
+         std::nullopt,
+         {},
          {"Fout: Foongrep maakt 'belvo2.log' niet (niet opgezocht)"},
          true},
         {"no program",
          "",
          "60",
          [this] { fs::remove(folder_ + "foongrep"); },
+         untouched,
+         "Fout bij aanroepen Foongrep (niet opgezocht) ",
+         {LookupImage::Zoekfout},
+         std::nullopt,
+         {},
          {"Fout bij aanroepen Foongrep (niet opgezocht) "},
          false},
         {"time-out",
          "-S\tlate:3000\t\n",
          "2",
          [] {},
+         {"oud", "Niet gevonden", "oud", "oud", "oud", "oud"},
+         "Zoektijd verstreken (nog niet opgezocht)",
+         {LookupImage::Zoekfout},
+         std::nullopt,
+         {},
          {"Zoektijd verstreken (nog niet opgezocht)"},
          true},
     };
@@ -422,24 +507,36 @@ TEST_F(FakeFoongrepTest, StatusTestFillsOnlyTheMemo) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove(program_ / "runs");
+        fs::remove_all(folder_ + "belvo.log");
         fs::remove(folder_ + "foongrep");
         fs::create_symlink(BELVERIN_FAKE_FOONGREP, folder_ + "foongrep");
-        // A leftover result of an earlier lookup, which the status test must not read.
+        // The result of an earlier lookup.
         std::ofstream(folder_ + "belvo.log") << staleFound;
         Fixture(c.fixture);
         c.arrange();
         instellingen.zoektijd = c.zoektijd;
         huidigebeller = telefoonrecordtype{};
         huidigebeller.nummer = "0201";
+        huidigebeller.voornaam = "oud";
+        huidigebeller.naam = "Oud";
+        huidigebeller.aanhangsel = "oud";
+        huidigebeller.straat = "oud";
+        huidigebeller.postcode = "oud";
+        huidigebeller.plaats = "oud";
+        huidigebeller.zoekstatus = "oud";
         view_ = RecordingView{};
 
         EXPECT_EQ(StatusTest(lookup), c.memo);
 
-        telefoonrecordtype expected;
-        expected.nummer = "0201";
-        EXPECT_EQ(huidigebeller, expected);
-        EXPECT_TRUE(view_.images.empty());
-        EXPECT_FALSE(view_.memo);
+        const telefoonrecordtype& r = huidigebeller;
+        EXPECT_EQ((std::vector<std::string>{r.voornaam, r.naam, r.aanhangsel, r.straat, r.postcode,
+                                            r.plaats}),
+                  c.fields);
+        EXPECT_EQ(r.zoekstatus, c.status);
+        EXPECT_EQ(r.nummer, "0201");
+        EXPECT_EQ(view_.images, c.images);
+        EXPECT_EQ(view_.memo, c.statusMemo);
+        EXPECT_EQ(view_.warnings, c.warnings);
         const auto runs = Runs();
         if (c.ran) {
             ASSERT_EQ(runs.size(), 1u);

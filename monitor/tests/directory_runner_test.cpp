@@ -264,8 +264,10 @@ class RecordingView : public LookupView {
   public:
     void ShowImage(LookupImage image) override { images.push_back(image); }
     void SetStatusMemo(const std::vector<std::string>& lines) override { memo = lines; }
+    void Waarschuwing(const std::string& text) override { warnings.push_back(text); }
     std::vector<LookupImage> images;
     std::vector<std::string> memo;
+    std::vector<std::string> warnings;
 };
 
 TEST_F(DirectoryRunnerTest, LookupOfARefusedNumberStartsNothing) {

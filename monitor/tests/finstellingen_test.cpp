@@ -156,6 +156,45 @@ TEST_F(SettingsWindow, RefusedApplyShowsTheFieldAndWritesNothing) {
     EXPECT_EQ(Lees(ini), voor);
 }
 
+// What Apply leaves in the running program is what a restart reads back from belvo.ini, and the
+// window shows it so.
+TEST_F(SettingsWindow, AppliedSettingsAreWhatARestartReads) {
+    std::string naam;
+    for (int i = 0; i < 30; ++i) {
+        naam += "Zo\xC3\xAB";  // 90 characters, 120 bytes
+    }
+    const std::string eerste15 =
+        "Zo\xC3\xAB"
+        "Zo\xC3\xAB"
+        "Zo\xC3\xAB"
+        "Zo\xC3\xAB"
+        "Zo\xC3\xAB";
+    dialogs.AnswerInput(naam);
+    emit venster->lb2->itemClicked(venster->lb2->item(0));
+    dialogs.AnswerInput("01234567890123456789");
+    emit venster->lb1->itemClicked(venster->lb1->item(3));
+    venster->cb1->item(23)->setCheckState(Qt::Checked);
+    ASSERT_TRUE(venster->BT->isEnabled());
+    venster->BT->click();
+    ASSERT_FALSE(venster->BT->isEnabled());
+    EXPECT_EQ(venster->lb2->item(0)->text().toStdString(), eerste15);
+    EXPECT_EQ(venster->lb1->item(3)->text().toStdString(), "012345678901234");
+
+    const Instellingen run = instellingen;
+    EXPECT_EQ(run.msninstellingen[0].naam, eerste15);
+    Instellingen herstart = LaadInstellingen(rtl::TIniFile(ini), programmadir());
+    // The live switches follow the ports, not the file.
+    herstart.koppeling = run.koppeling;
+    herstart.suport = run.suport;
+    EXPECT_EQ(run, herstart);
+
+    // Opened anew, the window shows the same.
+    venster->BannulerenClick();
+    EXPECT_EQ(instellingen, run);
+    EXPECT_EQ(venster->lb2->item(0)->text().toStdString(), eerste15);
+    EXPECT_EQ(venster->lb1->item(3)->text().toStdString(), "012345678901234");
+}
+
 TEST_F(SettingsWindow, CloseWithoutChangeWritesOnlyItsLayout) {
     const std::string voor = Lees(ini);
     venster->close();

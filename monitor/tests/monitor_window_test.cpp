@@ -259,7 +259,7 @@ TEST_F(MonitorWindowTest, CreationWithAndWithoutTheBusItems) {
     }
 }
 
-TEST_F(MonitorWindowTest, TheCharacterGreetsHidesOrIsSwitchedOffForThisRun) {
+TEST_F(MonitorWindowTest, TheCharacterGreetsHidesOrIsSwitchedOffAndGoesWithTheWindow) {
     const struct {
         const char* name;
         bool hide;
@@ -289,9 +289,11 @@ TEST_F(MonitorWindowTest, TheCharacterGreetsHidesOrIsSwitchedOffForThisRun) {
             }
             EXPECT_NE(all.find("Hallo ik ben Robby"), std::string::npos) << all;
             EXPECT_EQ(all.find("Hide") != std::string::npos, c.hide) << all;
+            ASSERT_NE(script->control, nullptr);
         }
         form_.reset();
-        FreeMsAgent();
+        EXPECT_EQ(MsAgent, nullptr) << c.name << ": the window's end frees the character";
+        EXPECT_EQ(script->control, nullptr) << c.name << ": and its control";
     }
 }
 

@@ -66,7 +66,9 @@ int capisim_transcript_count(void);
 int capisim_transcript_entry(int index, capisim_entry* entry);  // 0, or -1 out of range
 // Copies up to size bytes of the message; returns its whole length, or 0 out of range.
 size_t capisim_transcript_bytes(int index, unsigned char* buffer, size_t size);
-// Indications that got no response yet.
+// Indications that got no response yet and still can get one: a DISCONNECT_IND takes off what
+// its PLCI still awaited (a call offer the caller ended, say), a DISCONNECT_B3_IND what its NCCI
+// awaited, a release all of the application's.
 int capisim_unanswered_count(void);
 int capisim_unanswered_entry(int index, capisim_entry* entry);
 

@@ -140,10 +140,26 @@ void Line::Send(uint16_t appl_id, std::vector<uint8_t> message) {
     entry.bytes = message;
     Record(entry);
     if ((entry.command & 0xFF) == kInd) {
+        Supersede(entry);
         unanswered_.push_back(transcript_.back());
     }
     app->second.queue.push_back(std::move(message));
     changed_.notify_all();
+}
+
+// A DISCONNECT_IND ends its PLCI and every NCCI on it, a DISCONNECT_B3_IND its NCCI: the
+// application can no longer answer what the line indicated there before.
+void Line::Supersede(const TranscriptEntry& ending) {
+    const auto ended = [&](const TranscriptEntry& e) {
+        if (e.appl_id != ending.appl_id) {
+            return false;
+        }
+        if (ending.command == kDisconnectInd) {
+            return (e.address & 0xFFFFu) == (ending.address & 0xFFFFu);
+        }
+        return ending.command == kDisconnectB3Ind && e.address == ending.address;
+    };
+    std::erase_if(unanswered_, ended);
 }
 
 void Line::Confirm(const ParsedMessage& request, uint32_t address, uint16_t info) {
@@ -292,6 +308,7 @@ uint32_t Line::Release(uint32_t appl_id) {
     }
     applications_.erase(app);
     std::erase_if(connections_, [&](const Connection& c) { return c.appl_id == appl_id; });
+    std::erase_if(unanswered_, [&](const TranscriptEntry& e) { return e.appl_id == appl_id; });
     Tidy();
     return 0;
 }

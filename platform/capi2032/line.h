@@ -132,6 +132,7 @@ class Line {
     void Count(Operation operation);
     void Record(TranscriptEntry entry);
     void Send(uint16_t appl_id, std::vector<uint8_t> message);
+    void Supersede(const TranscriptEntry& ending);
     void Confirm(const ParsedMessage& request, uint32_t address, uint16_t info);
     void Dispatch(const ParsedMessage& m);
     void Respond(const ParsedMessage& m);

@@ -185,6 +185,10 @@ void TField::SetValue(const TFieldValue& value) {
     }
 }
 
+std::u32string TField::Unholdable(std::string_view) const {
+    return {};
+}
+
 std::string TField::DisplayText() const {
     std::string text = GetText(true);
     if (OnGetText) {

@@ -83,6 +83,10 @@ class TField : public TComponent {
     TFieldValue Value() const { return GetAsVariant(); }
     void SetValue(const TFieldValue& value);
 
+    // The characters of `text` that the stored value cannot hold, each once in the order they
+    // appear: text and memo fields keep Windows-1252. Empty for every other kind.
+    virtual std::u32string Unholdable(std::string_view text) const;
+
     // What a grid cell or an edit control shows; OnGetText may change it.
     std::string DisplayText() const;
     std::string Text() const;

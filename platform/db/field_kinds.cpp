@@ -75,6 +75,10 @@ std::string TStringField::GetAsString() const {
         std::string_view(buffer.data(), strnlen(buffer.data(), buffer.size())));
 }
 
+std::u32string TStringField::Unholdable(std::string_view text) const {
+    return rtl::Cp1252Unholdable(text);
+}
+
 void TStringField::SetAsStringValue(std::string_view value) {
     std::string bytes = rtl::Utf8ToCp1252(value);
     if (static_cast<int>(bytes.size()) > Size()) {
@@ -397,6 +401,10 @@ void TBlobField::SaveToFile(const std::string& path) const {
 std::string TBlobField::GetAsString() const {
     const std::string bytes = Bytes();
     return transliterate_ ? rtl::Cp1252ToUtf8(bytes) : bytes;
+}
+
+std::u32string TBlobField::Unholdable(std::string_view text) const {
+    return transliterate_ ? rtl::Cp1252Unholdable(text) : std::u32string();
 }
 
 void TBlobField::SetAsStringValue(std::string_view value) {

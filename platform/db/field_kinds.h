@@ -13,6 +13,7 @@ class TStringField : public TField {
   public:
     explicit TStringField(TComponent* owner, int size = 20);
     int DataSize() const override { return Size() + 1; }
+    std::u32string Unholdable(std::string_view text) const override;
 
   protected:
     std::string GetAsString() const override;
@@ -149,6 +150,7 @@ class TBlobField : public TField {
     bool Modified() const { return modified_; }
     void SetModified(bool value) { modified_ = value; }
     bool Transliterate() const { return transliterate_; }
+    std::u32string Unholdable(std::string_view text) const override;
 
   protected:
     std::string GetAsString() const override;

@@ -109,6 +109,28 @@ std::string Utf8ToCp1252(std::string_view utf8) {
     return out;
 }
 
+std::u32string Cp1252Unholdable(std::string_view utf8) {
+    std::u32string out;
+    std::size_t pos = 0;
+    while (pos < utf8.size()) {
+        const auto cp = DecodeOne(utf8, pos);
+        if (cp && ToCp1252(*cp)) {
+            continue;
+        }
+        const char32_t shown = cp.value_or(U'\uFFFD');
+        if (out.find(shown) == std::u32string::npos) {
+            out += shown;
+        }
+    }
+    return out;
+}
+
+std::string Utf8Of(char32_t cp) {
+    std::string out;
+    AppendUtf8(out, cp);
+    return out;
+}
+
 bool IsValidUtf8(std::string_view bytes) {
     std::size_t pos = 0;
     while (pos < bytes.size()) {

@@ -14,6 +14,13 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // becomes '?'.
 std::string Utf8ToCp1252(std::string_view utf8);
 
+// The characters of a UTF-8 text that Windows-1252 cannot hold, each once, in the order they
+// first appear; a malformed sequence counts as U+FFFD. Empty when Utf8ToCp1252 loses nothing.
+std::u32string Cp1252Unholdable(std::string_view utf8);
+
+// One character as UTF-8.
+std::string Utf8Of(char32_t cp);
+
 bool IsValidUtf8(std::string_view bytes);
 
 // The first `count` characters of a UTF-8 text, never cutting a character in two.

@@ -5,6 +5,7 @@
 
 #include "platform/db/data_set.h"
 #include "platform/db/field.h"
+#include "platform/db/holdable_text.h"
 #include "platform/ui/db_key_edits.h"
 
 namespace ui {
@@ -13,7 +14,9 @@ TDBEdit::TDBEdit(QWidget* parent) : QLineEdit(parent), TDBFieldEdit(static_cast<
     link_.OnEditingChange = [this] { ShowField(); };
     link_.OnUpdateData = [this] {
         if (db::TField* field = link_.Field()) {
-            field->SetText(text().toStdString());
+            const std::string typed = text().toStdString();
+            db::CheckHoldable(*field, typed);
+            field->SetText(typed);
         }
     };
     connect(this, &QLineEdit::textEdited, this, [this] { link_.SetModified(); });

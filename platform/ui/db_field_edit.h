@@ -39,7 +39,8 @@ class TDBFieldEdit {
     // that would change the text is dropped.
     bool AskEdit();
     // A changed text goes to the field; when it refuses, the error is shown and the focus
-    // stays here.
+    // stays here. A text with characters the field cannot store is refused, naming them
+    // (db::CheckHoldable), and stays in the control; so it is when the data set posts.
     void HandOver();
     // Esc: true when a changed text was put back to the field's value.
     bool UndoChange();

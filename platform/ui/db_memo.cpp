@@ -4,6 +4,7 @@
 #include <QScrollBar>
 
 #include "platform/db/field.h"
+#include "platform/db/holdable_text.h"
 #include "platform/ui/db_key_edits.h"
 
 namespace ui {
@@ -14,8 +15,10 @@ TDBMemo::TDBMemo(QWidget* parent)
     link_.OnUpdateData = [this] {
         if (db::TField* field = link_.Field()) {
             // Memo lines end in CR LF in the table.
-            field->SetAsString(
-                toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")).toStdString());
+            const std::string typed =
+                toPlainText().replace(QLatin1Char('\n'), QLatin1String("\r\n")).toStdString();
+            db::CheckHoldable(*field, typed);
+            field->SetAsString(typed);
         }
     };
     connect(this, &QPlainTextEdit::textChanged, this, [this] {

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QInputMethodEvent>
 #include <QPointer>
+#include <QTextCursor>
+#include <QToolButton>
 
 #include <string>
 #include <vector>
@@ -15,6 +18,8 @@
 #include "monitor/book/tests/klapper_fixture.h"
 #include "platform/db/data_source.h"
 #include "platform/db/field.h"
+#include "platform/ui/db_memo.h"
+#include "platform/ui/db_navigator.h"
 #include "platform/ui/qt_test_app.h"
 #include "platform/ui/scripted_dialogs.h"
 #include "xbase/table.h"
@@ -218,6 +223,33 @@ TEST_F(EntryFormsTest, TheMemoViewerFollowsTheCurrentEntry) {
     EXPECT_EQ(memo.DBMemo1->Text(), "Belt altijd op maandag");
     memo.BitBtn1Click();
     EXPECT_FALSE(memo.isVisible());
+}
+
+// A memo with a character the table cannot hold is refused and kept in the viewer.
+TEST_F(EntryFormsTest, TheMemoViewerKeepsAMemoTheTableCannotHold) {
+    AddEntries(kBook);
+    Start();
+    SetField("0302222222", "MEMO", "Belt op maandag");
+    Tfmemo memo;
+    memo.SetDataSource(Source());
+    memo.show();
+    ASSERT_TRUE(GoTo("0302222222"));
+    const std::string typed = "Belt op maandag \xE2\x98\x8E\xF0\x9F\x98\x80\xE2\x98\x8E";
+    memo.DBMemo1->setFocus();
+    QInputMethodEvent event;
+    event.setCommitString(QString::fromStdString(" \xE2\x98\x8E\xF0\x9F\x98\x80\xE2\x98\x8E"));
+    memo.DBMemo1->moveCursor(QTextCursor::End);
+    QCoreApplication::sendEvent(memo.DBMemo1, &event);
+    ASSERT_EQ(memo.DBMemo1->Text(), typed);
+    memo.DBNavigator1->Button(ui::nbPost)->click();
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown().back().text,
+              "Deze tekens kunnen niet worden opgeslagen in MEMO: \xE2\x98\x8E (U+260E), "
+              "\xF0\x9F\x98\x80 (U+1F600). Pas de tekst aan.");
+    EXPECT_EQ(core->t2().State(), db::dsEdit);
+    EXPECT_EQ(memo.DBMemo1->Text(), typed);
+    core->t2().Cancel();
+    EXPECT_EQ(Value("0302222222", "MEMO"), "Belt op maandag");
 }
 
 }  // namespace

@@ -6,11 +6,13 @@
 #include <unistd.h>
 #include <QAction>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <filesystem>
 #include <fstream>
@@ -24,6 +26,7 @@
 #include "monitor/book/fmemolog.h"
 #include "monitor/book/ftelefoonlog.h"
 #include "monitor/book/log_foongrep.h"
+#include "monitor/book/tests/commit_text.h"
 #include "monitor/book/tests/klapper_fixture.h"
 #include "monitor/book/tests/log_table.h"
 #include "monitor/settings.h"
@@ -36,6 +39,8 @@
 #include "platform/ui/beep.h"
 #include "platform/ui/db_edit.h"
 #include "platform/ui/db_grid.h"
+#include "platform/ui/db_memo.h"
+#include "platform/ui/db_navigator.h"
 #include "platform/ui/qt_test_app.h"
 #include "platform/ui/scripted_dialogs.h"
 #include "xbase/table.h"
@@ -581,6 +586,61 @@ TEST_F(LogCommandsTest, TheEditFormStoresOnCloseAndTheMemoViewerFollows) {
     EXPECT_EQ(w.EditForm(), nullptr);
     EXPECT_EQ(FieldInFile(library->Api(), folder + "belverinlog.DBF", "NAAM"),
               (std::vector<std::string>{"Jansen", "Bakkers"}));
+}
+
+// The memo viewer and the edit form refuse a text the call log cannot hold, naming the
+// character, and keep it until the user changes it; ë and € are stored as typed.
+TEST_F(LogCommandsTest, TextsTheLogCannotHoldStayInItsFormsUntilChanged) {
+    MakeLog({Row("2024-03-01", "0201", "Jansen", "Utrecht")});
+    TfTelefoonLog& w = Open();
+    const std::string lach = "\xF0\x9F\x98\x80";
+    const auto message = [&](const char* field) {
+        return std::string("Dit teken kan niet worden opgeslagen in ") + field + ": " + lach +
+               " (U+1F600). Pas de tekst aan.";
+    };
+
+    Tfmemolog memo;
+    memo.SetDataSource(&w.DataSource1());
+    memo.show();
+    CommitText(memo.DBMemo1, "Belt " + lach);
+    memo.DBNavigator1->Button(ui::nbPost)->click();
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown().back().text, message("MEMO"));
+    EXPECT_EQ(t1().State(), db::dsEdit);
+    EXPECT_EQ(memo.DBMemo1->Text(), "Belt " + lach);
+    QTest::keyClick(memo.DBMemo1, Qt::Key_Backspace);
+    CommitText(memo.DBMemo1, "\xC3\xAB \xE2\x82\xAC", false);
+    memo.DBNavigator1->Button(ui::nbPost)->click();
+    EXPECT_EQ(t1().State(), db::dsBrowse);
+    EXPECT_EQ(Field("MEMO"), "Belt \xC3\xAB \xE2\x82\xAC");
+
+    w.g1DblClick();
+    Tflogedit* edit = w.EditForm();
+    ASSERT_NE(edit, nullptr);
+    ui::TDBEdit* naam = edit->edits[4];
+    ASSERT_EQ(naam->DataField(), "NAAM");
+    t1().Edit();  // as the first key would
+    CommitText(naam, "Jans" + lach + "n");
+    const std::size_t boxes = dialogs.shown().size();
+    edit->BitBtn1->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    ASSERT_EQ(w.EditForm(), edit) << "the form stays open";
+    ASSERT_GT(dialogs.shown().size(), boxes);
+    EXPECT_EQ(dialogs.shown().back().text, message("NAAM"));
+    EXPECT_EQ(naam->text().toStdString(), "Jans" + lach + "n");
+    EXPECT_EQ(FieldInFile(library->Api(), folder + "belverinlog.DBF", "NAAM"),
+              std::vector<std::string>{"Jansen"});
+
+    naam->setFocus();
+    QTest::keyClick(naam, Qt::Key_End);
+    QTest::keyClick(naam, Qt::Key_Left);
+    QTest::keyClick(naam, Qt::Key_Backspace);
+    CommitText(naam, "\xC3\xAB", false);
+    edit->BitBtn1->click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w.EditForm(), nullptr);
+    EXPECT_EQ(FieldInFile(library->Api(), folder + "belverinlog.DBF", "NAAM"),
+              std::vector<std::string>{"Jans\xEBn"});  // as the table holds it
 }
 
 TEST_F(LogCommandsTest, ClosingTheEditFormOnAnEmptyLogAddsNoRecord) {

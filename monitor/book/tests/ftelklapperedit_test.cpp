@@ -7,18 +7,21 @@
 #include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <memory>
 #include <optional>
@@ -27,6 +30,7 @@
 
 #include "monitor/book/ftelklapperedit.h"
 #include "monitor/book/per_msn_form.h"
+#include "monitor/book/tests/commit_text.h"
 #include "monitor/book/tests/klapper_fixture.h"
 #include "monitor/fcommandline.h"
 #include "platform/db/data_source.h"
@@ -37,6 +41,7 @@
 #include "platform/rtl/exception.h"
 #include "platform/rtl/program_folder.h"
 #include "platform/ui/db_edit.h"
+#include "platform/ui/db_memo.h"
 #include "platform/ui/db_navigator.h"
 #include "platform/ui/db_text.h"
 #include "platform/ui/qt_test_app.h"
@@ -55,6 +60,7 @@ const std::vector<Entry> kBook = {
     {"0403333333", "Bakker", "Delft"},
 };
 const char* const kWeg = "Het record is niet meer gevonden; er is niets opgeslagen.";
+const std::string kLach = "\xF0\x9F\x98\x80";  // U+1F600, which Windows-1252 lacks
 
 void FreeClosed() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -573,6 +579,101 @@ TEST_F(EntryEditTest, TheCommandLineGoesBackIntoTheEntryItWasOpenedFor) {
     editor->b_okClick();
     FreeClosed();
     EXPECT_EQ(Stored("0403333333", "CMDLINE"), "");
+}
+
+// A text with a character the table cannot hold is refused with a message naming it, and stays
+// where it was typed until the user changes it; what the table can hold (ë, €) is stored as typed.
+TEST_F(EntryEditTest, TextsTheTableCannotHoldStayInTheFormUntilChanged) {
+    AddEntries(kBook);
+    Start();
+    struct Case {
+        const char* name;
+        const char* field;
+        std::function<QWidget*(TFtelklapperedit&)> control;
+        std::function<std::string(QWidget*)> text;
+    };
+    const auto edit = [](int i) {
+        return
+            [i](TFtelklapperedit& w) -> QWidget* { return w.Edits[static_cast<std::size_t>(i)]; };
+    };
+    const auto editText = [](QWidget* c) {
+        return static_cast<QLineEdit*>(c)->text().toStdString();
+    };
+    const auto memoText = [](QWidget* c) { return static_cast<ui::TDBMemo*>(c)->Text(); };
+    const Case cases[] = {
+        {"NAAM", "NAAM", edit(2), editText},
+        {"OMSCHR", "OMSCHR", edit(7), editText},
+        {"MEMO", "MEMO", [](TFtelklapperedit& w) -> QWidget* { return w.DBMemo1; }, memoText},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(GoTo("0302222222"));
+        const std::string before = Stored("0302222222", c.field);
+        ASSERT_TRUE(GoTo("0302222222"));
+        QPointer<TFtelklapperedit> w = &Open();
+        QWidget* control = c.control(*w);
+        core->t2().Edit();  // as the first key would
+        CommitText(control, "Zo\xC3\xAB " + kLach + " \xE2\x82\xAC");
+        const std::string typed = c.text(control);
+        ASSERT_NE(typed.find(kLach), std::string::npos);
+
+        // Closing posts: refused, the window and the text stay.
+        const std::size_t boxes = dialogs.shown().size();
+        w->BitBtn1Click();
+        FreeClosed();
+        ASSERT_FALSE(w.isNull());
+        EXPECT_TRUE(w->isVisible());
+        ASSERT_GT(dialogs.shown().size(), boxes);
+        EXPECT_EQ(dialogs.shown().back().text,
+                  std::string("Dit teken kan niet worden opgeslagen in ") + c.field + ": " + kLach +
+                      " (U+1F600). Pas de tekst aan.");
+        EXPECT_EQ(c.text(control), typed);
+        EXPECT_EQ(core->t2().State(), db::dsEdit);
+        // Nor does the navigator's post store it.
+        w->DBNavigator1->Button(ui::nbPost)->click();
+        EXPECT_EQ(dialogs.shown().back().text, dialogs.shown()[boxes].text);
+        EXPECT_EQ(core->t2().State(), db::dsEdit);
+        EXPECT_EQ(c.text(control), typed);
+
+        // The user takes the character out; the rest is stored as typed.
+        for (int i = 0; i < 3; ++i) {
+            QTest::keyClick(control, Qt::Key_Backspace);
+        }
+        CommitText(control, "\xE2\x82\xAC", false);
+        w->BitBtn1Click();
+        FreeClosed();
+        EXPECT_TRUE(w.isNull());
+        EXPECT_EQ(Stored("0302222222", c.field), "Zo\xC3\xAB \xE2\x82\xAC") << "was " << before;
+    }
+    EXPECT_EQ(Stored("0201111111", "NAAM"), "Jansen");
+}
+
+// The command line's editor keeps a refused text open for the user to change.
+TEST_F(EntryEditTest, TheCommandLineEditorKeepsATextTheTableCannotHold) {
+    AddEntries(kBook);
+    Start();
+    SetField("0201111111", "CMDLINE", "prog %t");
+    ASSERT_TRUE(GoTo("0201111111"));
+    TFtelklapperedit& w = Open();
+    w.Button7Click();
+    QPointer<monitor::TFcommandline> editor = monitor::TFcommandline::Instance();
+    ASSERT_FALSE(editor.isNull());
+    editor->E_naam->setText(QString::fromStdString("prog " + kLach + " %t"));
+    editor->b_okClick();
+    FreeClosed();
+    ASSERT_FALSE(editor.isNull());
+    EXPECT_TRUE(editor->isVisible());
+    EXPECT_EQ(editor->E_naam->text().toStdString(), "prog " + kLach + " %t");
+    ASSERT_FALSE(dialogs.shown().empty());
+    EXPECT_EQ(dialogs.shown().back().text, "Dit teken kan niet worden opgeslagen in CMDLINE: " +
+                                               kLach + " (U+1F600). Pas de tekst aan.");
+    EXPECT_EQ(Stored("0201111111", "CMDLINE"), "prog %t");
+
+    editor->E_naam->setText("prog \xC3\xAB %t");
+    editor->b_okClick();
+    FreeClosed();
+    EXPECT_TRUE(editor.isNull());
+    EXPECT_EQ(Stored("0201111111", "CMDLINE"), "prog \xC3\xAB %t");
 }
 
 TEST_F(EntryEditTest, TheTimeAndRejectFormsOpenOnTheEntry) {

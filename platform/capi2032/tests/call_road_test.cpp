@@ -261,10 +261,65 @@ TEST_F(CallRoadTest, UnansweredIndicationsAreListed) {
     EXPECT_EQ(e.appl_id, appl);
     ASSERT_EQ(capisim_hangup(), 1);
     Next(appl, 0x0482);
-    EXPECT_EQ(capisim_unanswered_count(), 2) << "neither CONNECT_IND nor DISCONNECT_IND answered";
+    ASSERT_EQ(capisim_unanswered_count(), 1) << "the hang-up ended the offer";
+    ASSERT_EQ(capisim_unanswered_entry(0, &e), 0);
+    EXPECT_EQ(e.command, 0x0482u);
     ASSERT_EQ(Put(appl, Plain(appl, 0x0483, plci)), 0u);
-    EXPECT_EQ(capisim_unanswered_count(), 1);
-    EXPECT_EQ(capisim_unanswered_entry(1, &e), -1);
+    EXPECT_EQ(capisim_unanswered_count(), 0);
+    EXPECT_EQ(capisim_unanswered_entry(0, &e), -1);
+}
+
+// However a call ends, nothing stays listed once the application answered what it still could.
+TEST_F(CallRoadTest, EndedCallsLeaveNoUnansweredIndications) {
+    struct Case {
+        const char* name;
+        int (*end)(void);
+        bool connect;  // up to the active B3 connection first
+    };
+    const Case cases[] = {
+        {"caller hangs up while it rings", capisim_hangup, false},
+        {"answered elsewhere", capisim_answer_elsewhere, false},
+        {"taken by another application", capisim_taken_by_other_application, false},
+        {"network gives up", capisim_network_gives_up, false},
+        {"caller hangs up during the conversation", capisim_hangup, true},
+    };
+    const uint16_t appl = RegisterListening();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (int call = 0; call < 3; ++call) {
+            const uint32_t plci = Ring(appl);
+            if (c.connect) {
+                const uint32_t ncci = Connect(appl, plci);
+                ASSERT_EQ(c.end(), 1);
+                EXPECT_EQ(Next(appl, 0x8482).Address(), ncci);
+                ASSERT_EQ(Put(appl, Plain(appl, 0x8483, ncci)), 0u);
+            } else {
+                ASSERT_EQ(c.end(), 1);
+            }
+            ExpectDisconnect(appl, plci);
+            ExpectQueueEmpty(appl);
+            EXPECT_EQ(capisim_unanswered_count(), 0) << "call " << call;
+        }
+    }
+    // A B3 connection the line clears takes its unanswered indication with it.
+    const uint32_t plci = Ring(appl);
+    ASSERT_EQ(Put(appl, ConnectResp(appl, plci, 0)), 0u);
+    Next(appl, 0x0382);
+    ASSERT_EQ(Put(appl, Plain(appl, 0x0383, plci)), 0u);
+    const uint32_t ncci = Next(appl, 0x8282).Address();
+    ASSERT_EQ(capisim_unanswered_count(), 1) << "CONNECT_B3_IND awaits its response";
+    ASSERT_EQ(capisim_hangup(), 1);
+    EXPECT_EQ(Next(appl, 0x8482).Address(), ncci);
+    EXPECT_EQ(capisim_unanswered_count(), 1) << "only DISCONNECT_B3_IND is left";
+    ASSERT_EQ(Put(appl, Plain(appl, 0x8483, ncci)), 0u);
+    ExpectDisconnect(appl, plci);
+    EXPECT_EQ(capisim_unanswered_count(), 0);
+
+    // A released application answers nothing any more.
+    Ring(appl);
+    ASSERT_EQ(capisim_unanswered_count(), 1);
+    ASSERT_EQ(CAPI_RELEASE(appl), 0u);
+    EXPECT_EQ(capisim_unanswered_count(), 0);
 }
 
 TEST_F(CallRoadTest, TranscriptKeepsBothWaysInOrder) {

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/db/database_error.h"
 #include "platform/db/field_kinds.h"
+#include "platform/db/holdable_text.h"
 #include "platform/db/tests/data_set_fixture.h"
 #include "platform/rtl/date_time.h"
 #include "platform/rtl/exception.h"
@@ -197,6 +199,45 @@ TEST_F(Fields, MemoConvertsTextAndBinaryKeepsBytes) {
     EXPECT_TRUE(memo.IsNull());
     people.table->Cancel();
     EXPECT_FALSE(memo.IsNull());
+}
+
+// A form asks before it stores: text and memo fields name what Windows-1252 lacks; fields
+// that keep no text, and binary blobs, hold any text they take.
+TEST_F(Fields, CheckHoldableNamesWhatTheFieldCannotStore) {
+    struct Case {
+        const char* field;
+        std::string text;
+        std::string message;  // empty: holdable
+    };
+    const std::string lach = "\xF0\x9F\x98\x80";
+    const Case cases[] = {
+        {"NAAM", "Zo\xC3\xAB \xE2\x82\xAC", ""},
+        {"NAAM", "a" + lach + "b" + lach,
+         "Dit teken kan niet worden opgeslagen in NAAM: " + lach + " (U+1F600). Pas de tekst aan."},
+        {"MEMO", "\xE2\x98\x83 \xE2\x80\x8D",
+         "Deze tekens kunnen niet worden opgeslagen in MEMO: \xE2\x98\x83 (U+2603), "
+         "\xE2\x80\x8D (U+200D). Pas de tekst aan."},
+        {"MEMO",
+         "Stra\xC3\x9F"
+         "e\r\n",
+         ""},
+        {"DATA", lach, ""},
+        {"ID", lach, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.field) + " " + c.text);
+        const TField& field = people.Field(c.field);
+        if (c.message.empty()) {
+            EXPECT_NO_THROW(CheckHoldable(field, c.text));
+            continue;
+        }
+        try {
+            CheckHoldable(field, c.text);
+            ADD_FAILURE() << "not refused";
+        } catch (const EDatabaseError& e) {
+            EXPECT_EQ(std::string(e.what()), c.message);
+        }
+    }
 }
 
 TEST(FieldLists, FieldsFollowTheDefinitionsAndAreFoundWithoutRegardToCase) {

@@ -40,6 +40,29 @@ TEST(TextEncoding, UnrepresentableAndMalformedBecomeQuestionMarks) {
     EXPECT_FALSE(IsValidUtf8("\xC0\xAF"));             // overlong
 }
 
+// Exactly the characters the conversion would turn into "?", each named once.
+TEST(TextEncoding, UnholdableCharactersAreNamedOnce) {
+    struct Case {
+        std::string utf8;
+        std::u32string expected;
+    };
+    const Case cases[] = {
+        {"Zo\xC3\xAB \xE2\x82\xAC 5, \xC5\x93uvre", U""},  // ë, € and œ are in the code page
+        {"\xC2\x81\xC2\x9D", U""},                         // so are the five undefined bytes
+        {"", U""},
+        {"a\xF0\x9F\x98\x80z", U"\U0001F600"},  // emoji
+        {"\xE2\x98\x83\xF0\x9F\x98\x80\xE2\x98\x83!\xF0\x9F\x98\x80", U"\u2603\U0001F600"},
+        {"\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD", U"\U0001F44D\U0001F3FD"},  // thumb, skin tone
+        {"\xCE\xA9\xE2\x80\x8D", U"\u03A9\u200D"},  // omega, an invisible joiner
+        {"x\xFFy\xC3", U"\uFFFD"},                  // malformed, twice
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Cp1252Unholdable(c.utf8), c.expected) << c.utf8;
+        EXPECT_EQ(c.expected.empty(), Utf8ToCp1252(c.utf8).find('?') == std::string::npos)
+            << c.utf8;
+    }
+}
+
 TEST(TextEncoding, Utf8LeftCountsCharacters) {
     struct Case {
         std::string text;
