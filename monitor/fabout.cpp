@@ -32,10 +32,18 @@ TfAbout::Opener& CurrentOpener() {
 
 TfAbout* TfAbout::Open() {
     auto& box = OpenBox();
-    if (!box) {
+    const bool made = !box;
+    if (made) {
         box = new TfAbout;
+        // Polished first: the style's margins set the size that is centred.
+        box->ensurePolished();
+        box->adjustSize();
+        box->CentreOnScreen();
     }
     box->show();
+    if (made) {
+        box->CentreOnScreen();  // again with its frame, where the window system already told it
+    }
     box->raise();
     return box;
 }
@@ -103,6 +111,12 @@ bool TfAbout::eventFilter(QObject* watched, QEvent* event) {
     if (watched == Label2) {
         if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
             SetLinkColour(true);
+            // Taken here: a label passes its mouse moves on to the form, which would make the
+            // link black again at once.
+            return event->type() == QEvent::MouseMove;
+        } else if (event->type() == QEvent::Leave) {
+            // Off the link the mouse is over the box (its labels take no mouse moves).
+            SetLinkColour(false);
         } else if (event->type() == QEvent::MouseButtonRelease) {
             Label2Click();
             return true;

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QLabel>
-#include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -26,10 +25,7 @@ Tflogo::Tflogo(QWidget* parent) : ui::Form(parent) {
     layout->addWidget(Label1, 0, Qt::AlignHCenter);
     layout->addWidget(Label2, 0, Qt::AlignHCenter);
     resize(360, 110);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - rect().center());
-    }
+    CentreOnScreen();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     cursorSet_ = true;
 }

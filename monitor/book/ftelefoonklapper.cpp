@@ -29,10 +29,11 @@ constexpr const char* kGridName = "klapper";
 
 struct GridColumn {
     const char* field;
-    int width;  // 0: the field's own
+    int width;                // 0: the field's own
+    const char* sample = "";  // a value the column must show whole
 };
 constexpr std::array<GridColumn, 17> kColumns = {{
-    {"NUMMER", 74},
+    {"NUMMER", 74, "0301234567"},
     {"VOORNAAM", 90},
     {"NAAM", 125},
     {"AANHANGSEL", 104},
@@ -183,18 +184,26 @@ void TFTelefoonklapper::BuildGrid() {
         }
     };
     for (const GridColumn& c : kColumns) {
-        ui::TColumn& column = g2_->Columns().Add();
-        column.SetFieldName(c.field);
-        if (c.width != 0) {
-            column.SetWidth(c.width);
-        }
+        g2_->Columns().Add().SetFieldName(c.field);
     }
+    FitGridToFont();
     g2_->SetDataSource(&core_->DataSource2());
+}
+
+void TFTelefoonklapper::FitGridToFont() {
+    g2_->SetParentFont(FormFont());
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        g2_->Columns()[static_cast<int>(i)].SetDesignWidth(kColumns[i].width, kColumns[i].sample);
+    }
 }
 
 QWidget* TFTelefoonklapper::BuildBottomPanel() {
     auto* panel = new QWidget(this);
-    auto* row = new QHBoxLayout(panel);
+    // The buttons above, the status and the count below: in the window's font one row would
+    // leave the status no room at the design width.
+    auto* rows = new QVBoxLayout(panel);
+    auto* row = new QHBoxLayout;
+    rows->addLayout(row);
     row->addWidget(BuildDialButton(*panel));
     navigator_ = new ui::TDBNavigator(panel);
     navigator_->SetVisibleButtons(ui::kAllNavigateButtons & ~ui::NavigateButton(ui::nbEdit));
@@ -212,22 +221,26 @@ QWidget* TFTelefoonklapper::BuildBottomPanel() {
     annuleerZoeken_->setObjectName("annuleerzoeken");
     annuleerZoeken_->setVisible(false);
     row->addWidget(annuleerZoeken_);
+    row->addStretch(1);
 
+    auto* labels = new QHBoxLayout;
+    rows->addLayout(labels);
     lbfa_ = new QLabel("Dubbelklik of Enter om een veld te wijzigen.", panel);
     lbfa_->setObjectName("lbfa");
     // A long status text is cut, it never widens the window.
     lbfa_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-    row->addWidget(lbfa_, 1);
+    labels->addWidget(lbfa_, 1);
     lteller_ = new QLabel(panel);
     lteller_->setObjectName("lteller");
     lteller_->setToolTip("Aatal records");
-    row->addWidget(lteller_);
+    labels->addWidget(lteller_);
     return panel;
 }
 
 void TFTelefoonklapper::FormCreate() {
     Guarded([&] {
         RestoreLayout(ui::IniLayoutStore(ini_), kLayoutSection);
+        FitGridToFont();
         core_->Create();
         laaddbgrid(gridIni_, *this, *g2_, kGridName);
         ShowState();

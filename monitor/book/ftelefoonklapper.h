@@ -86,6 +86,9 @@ class TFTelefoonklapper : public ui::Form {
 
     void BuildMenus(QMenuBar& bar);
     void BuildGrid();
+    // The grid takes the window's font, and its columns the design widths, widened where that
+    // font would cut a title or a sample value.
+    void FitGridToFont();
     QWidget* BuildBottomPanel();
     void ShowState();
     // Runs a command; what it raises is shown, never passed to the event loop.

@@ -59,8 +59,8 @@ TFtelklapperedit* TFTelefoonklapper::EditWindow() const {
 }
 
 void TFTelefoonklapper::FillCommandMenus(QMenuBar& bar) {
-    // A main menu keeps the desktop's font; the window's font is for the grid and the panel.
-    bar.setFont(QApplication::font());
+    // A main menu keeps the menu font; the window's font is for the grid and the panel.
+    bar.setFont(ui::MenuBarFont());
     auto item = [this](QMenu& menu, const char* caption, void (TFTelefoonklapper::*command)()) {
         QAction* action = menu.addAction(caption);
         connect(action, &QAction::triggered, this,

@@ -19,13 +19,14 @@ constexpr const char* kSection = "ftelefoonlog";
 
 struct DesignColumn {
     const char* field;
-    int width;  // 0: the field's own
+    int width;                // 0: the field's own
+    const char* sample = "";  // a value the column must show whole
 };
 
 constexpr std::array<DesignColumn, 14> kColumns = {{
-    {"DATUM", 67},
-    {"TIJD", 57},
-    {"NUMMER", 72},
+    {"DATUM", 67, "2026-12-31"},
+    {"TIJD", 57, "23:59:59"},
+    {"NUMMER", 72, "0301234567"},
     {"VOORNAAM", 87},
     {"NAAM", 122},
     {"AANHANGSEL", 99},
@@ -102,13 +103,17 @@ void TfTelefoonLog::BuildGrid() {
                    ui::dgConfirmDelete | ui::dgCancelOnExit | ui::dgMultiSelect);
     g1->SetHint("Dubbelklik of Enter om te bewerken");
     for (const DesignColumn& design : kColumns) {
-        ui::TColumn& column = g1->Columns().Add();
-        column.SetFieldName(design.field);
-        if (design.width != 0) {
-            column.SetWidth(design.width);
-        }
+        g1->Columns().Add().SetFieldName(design.field);
     }
+    FitGridToFont();
     g1->SetDataSource(&core_->DataSource1());
+}
+
+void TfTelefoonLog::FitGridToFont() {
+    g1->SetParentFont(FormFont());
+    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+        g1->Columns()[static_cast<int>(i)].SetDesignWidth(kColumns[i].width, kColumns[i].sample);
+    }
 }
 
 void TfTelefoonLog::BuildPanel() {
@@ -180,6 +185,7 @@ void TfTelefoonLog::ShowException(const std::string& message) {
 void TfTelefoonLog::RestoreWindowLayout() {
     const ui::IniLayoutStore store(belvo_);
     RestoreLayout(store, kSection);
+    FitGridToFont();
 }
 
 void TfTelefoonLog::StoreWindowLayout() {

@@ -121,6 +121,9 @@ class TfTelefoonLog : public ui::Form, private TelefoonLogPort {
     void BuildMenu();
     void BuildCommandMenus();
     void BuildGrid();
+    // The grid takes the window's font, and its columns the design widths, widened where that
+    // font would cut a title or a sample value.
+    void FitGridToFont();
     void BuildPanel();
     // Runs a command; what it raises is shown, never passed to the event loop.
     void Guarded(const std::function<void()>& command);

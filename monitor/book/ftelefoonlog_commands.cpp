@@ -42,8 +42,8 @@ void Forward(QWidget& window) {
 }  // namespace
 
 void TfTelefoonLog::BuildCommandMenus() {
-    // A main menu keeps the desktop's font; the window's font is for the grid and the panel.
-    MainMenu1->setFont(QApplication::font());
+    // A main menu keeps the menu font; the window's font is for the grid and the panel.
+    MainMenu1->setFont(ui::MenuBarFont());
     auto item = [this](QMenu& menu, const QString& caption, std::function<void()> command) {
         QAction* action = menu.addAction(caption);
         connect(action, &QAction::triggered, this,

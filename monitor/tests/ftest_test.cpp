@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <tuple>
@@ -14,6 +18,7 @@
 #include "monitor/fabout.h"
 #include "platform/rtl/ini_file.h"
 #include "platform/ui/recording_help.h"
+#include "platform/ui/tests/text_fit.h"
 
 namespace monitor {
 namespace {
@@ -124,6 +129,42 @@ TEST(AboutBoxTest, VersionLineLinkAndHelp) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(TfAbout::Instance(), nullptr);
     TfAbout::SetOpener(nullptr);
+}
+
+// A mouse move as the window system delivers it: to the widget under the mouse, passed on to
+// its parents while not taken.
+void MoveMouseOver(QWidget* widget, QPointF local = {}) {
+    if (local.isNull()) {
+        local = QPointF(widget->width() / 2.0, widget->height() / 2.0);
+    }
+    QMouseEvent move(QEvent::MouseMove, local, widget->mapToGlobal(local), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &move);
+}
+
+TEST(AboutBoxTest, OpensCentredAndTheLinkTurnsRedUnderTheMouse) {
+    TfAbout& box = *TfAbout::Open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint middle = box.frameGeometry().center();
+    EXPECT_LE(std::abs(middle.x() - area.center().x()), 1) << middle.x();
+    EXPECT_LE(std::abs(middle.y() - area.center().y()), 1) << middle.y();
+
+    EXPECT_TRUE(ui::testing::CutLabelsAndButtons(box).empty())
+        << ::testing::PrintToString(ui::testing::CutLabelsAndButtons(box));
+
+    auto linkColour = [&] { return box.Label2->palette().color(QPalette::WindowText); };
+    EXPECT_EQ(linkColour(), QColor(Qt::black));
+    MoveMouseOver(box.Label2);
+    EXPECT_EQ(linkColour(), QColor(Qt::red));  // $0000FF
+    MoveMouseOver(&box, QPointF(2, 2));        // in the box's margin
+    EXPECT_EQ(linkColour(), QColor(Qt::black)) << "over the form";
+    MoveMouseOver(box.Label2);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(box.Label2, &leave);
+    EXPECT_EQ(linkColour(), QColor(Qt::black)) << "off the link";
+    box.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
-// Saves pictures of the monitor window after test 1 and of the test form, for a person to
-// look at; the road runs on recording ports with one phone-book entry. Not run by ctest.
+// Saves pictures of the monitor window after test 1, of the test form and of the about box
+// (alone and over the screen), for a person to look at; the road runs on recording ports with one
+// phone-book entry. Not run by ctest.
 #include <QApplication>
 #include <QDir>
+#include <QScreen>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
 
 #include "monitor/call_road.h"
+#include "monitor/fabout.h"
 #include "monitor/ftest.h"
 #include "monitor/monitor_window.h"
 #include "monitor/settings.h"
@@ -56,6 +59,18 @@ int main(int argc, char** argv) {
     QTimer::singleShot(500, [&] {
         form.grab().save(QString::fromStdString(out + "/monitor_after_test1.png"));
         test->grab().save(QString::fromStdString(out + "/test_form.png"));
+        test->close();
+        form.hide();
+        TfAbout::Open();
+    });
+    // The about box where it opens, over the whole screen.
+    QTimer::singleShot(1000, [&] {
+        if (TfAbout* about = TfAbout::Instance()) {
+            about->grab().save(QString::fromStdString(out + "/about_box.png"));
+        }
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            screen->grabWindow(0).save(QString::fromStdString(out + "/about_screen.png"));
+        }
         app.quit();
     });
     return app.exec();

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QFontInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
@@ -35,6 +36,7 @@
 #include "platform/ui/qt_test_app.h"
 #include "platform/ui/recording_help.h"
 #include "platform/ui/scripted_dialogs.h"
+#include "platform/ui/tests/text_fit.h"
 
 namespace monitor {
 namespace {
@@ -187,6 +189,25 @@ TEST_F(MonitorWindowTest, StandardLayoutAndStandardCallerTemplate) {
     EXPECT_EQ(rtl::TIniFile(IniPath()).ReadString("capi", "bellersstring", ""),
               "%h - %t - %v, %n, %a - %s - %m -%z");
     EXPECT_TRUE(dialogs_.shown().empty());
+}
+
+TEST_F(MonitorWindowTest, AtItsDesignSizeTheWindowShowsACallerWhole) {
+    TForm1& f = Created();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    ASSERT_EQ(f.size(), QSize(509, 345));
+    EXPECT_EQ(QFontInfo(f.L_nummer->font()).family().toStdString(), "Liberation Sans");
+    f.SetTeller(128);
+    f.SetNummerLabel("0301234567 (5551234)");
+    f.SetGegevensLabel("Anouk, van den Berg, Markt 3, 5211JV 's-Hertogenbosch");
+    f.SetImageVisible(RoadImage::Image1, true);
+    f.SetImageVisible(RoadImage::Image6, true);
+    QCoreApplication::processEvents();
+    std::vector<std::string> cut = ui::testing::CutLabelsAndButtons(f);
+    for (const std::string& c : ui::testing::CutMenuTitles(*f.MainMenu1)) {
+        cut.push_back(c);
+    }
+    EXPECT_TRUE(cut.empty()) << ::testing::PrintToString(cut);
 }
 
 TEST_F(MonitorWindowTest, ResetTellerClearsTheShownCaller) {

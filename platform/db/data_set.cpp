@@ -458,6 +458,27 @@ int TDataSet::MoveBy(int distance) {
     return result;
 }
 
+bool TDataSet::HasRecordBeyond(bool forward) {
+    if (!Active() || IsEmpty() || (forward ? eof_ : bof_)) {
+        return false;
+    }
+    if (forward ? active_record_ < record_count_ - 1 : active_record_ > 0) {
+        return true;
+    }
+    char* active = buffers_[static_cast<std::size_t>(active_record_)];
+    if (state_ != dsBrowse || Peeking() || GetBookmarkFlag(active) != bfCurrent) {
+        return true;
+    }
+    char* buffer = PeekBuffer();
+    CursorPosChanged();
+    InternalSetToRecord(active);
+    const bool found = GetRecord(buffer, forward ? gmNext : gmPrior, true) == grOK;
+    CursorPosChanged();
+    InternalSetToRecord(active);
+    current_record_ = active_record_;
+    return found;
+}
+
 void TDataSet::Resync(TResyncMode mode) {
     if (buffers_.empty()) {
         return;

@@ -57,6 +57,12 @@ class TDataSet : public TComponent {
     bool Bof() const { return bof_; }
     bool Eof() const { return eof_; }
     bool IsEmpty() const { return active_record_ >= record_count_; }
+    // Whether Next (Prior) would reach another record: Eof (Bof) alone says so only once a
+    // move has failed, so at the last (first) record of the order and filter this looks one
+    // record further than the ring holds. Browse state only; in the others it is !Eof (!Bof).
+    // The cursor stands on the active record again afterwards.
+    bool HasNextRecord() { return HasRecordBeyond(true); }
+    bool HasPriorRecord() { return HasRecordBeyond(false); }
     int RecordCount() { return GetRecordCount(); }
     int RecNo() { return GetRecNo(); }
     void SetRecNo(int value) { SetRecNoValue(value); }
@@ -269,6 +275,7 @@ class TDataSet : public TComponent {
     friend class TDataSource;
 
     void SetCurrentRecord(int index);
+    bool HasRecordBeyond(bool forward);
     bool GetNextRecord();
     bool GetPriorRecord();
     int GetNextRecords();

@@ -110,6 +110,11 @@ void TDBGrid::SetTitleFont(const FontSpec& font) {
     ColumnsChanged();
 }
 
+void TDBGrid::SetParentFont(const FontSpec& font) {
+    SetFont(font);
+    SetTitleFont(font);
+}
+
 void TDBGrid::SetOptions(TDBGridOptions options) {
     options_ = options;
     if (!(options_ & dgMultiSelect) && selected_rows_->Count() > 0) {

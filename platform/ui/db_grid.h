@@ -66,6 +66,8 @@ class TDBGrid : public QTableView {
     void SetFont(const FontSpec& font);
     const FontSpec& TitleFont() const { return title_font_; }
     void SetTitleFont(const FontSpec& font);
+    // The form's font for a grid that follows it: the cells and the titles take it.
+    void SetParentFont(const FontSpec& font);
     TDBGridOptions Options() const { return options_; }
     void SetOptions(TDBGridOptions options);
     std::string Hint() const;

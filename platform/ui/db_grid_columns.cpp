@@ -1,13 +1,26 @@
 #include "platform/ui/db_grid_columns.h"
 
 #include <QFontMetrics>
+#include <QHeaderView>
+#include <QStyle>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/db/data_set.h"
 #include "platform/db/field.h"
 #include "platform/ui/db_grid.h"
 
 namespace ui {
+
+namespace {
+
+// Text is laid out at fractions of a pixel and cut when it needs the smallest part more than
+// its room.
+int TextWidth(const QFont& font, const QString& text) {
+    return static_cast<int>(std::ceil(QFontMetricsF(font).horizontalAdvance(text)));
+}
+
+}  // namespace
 
 std::string TColumnTitle::Caption() const {
     if (caption_set_) {
@@ -76,7 +89,37 @@ int TColumn::Width() const {
     if (db::TField* field = Field()) {
         chars = std::max<int>(field->DisplayWidth(), static_cast<int>(Title().Caption().size()));
     }
-    return metrics.horizontalAdvance(QLatin1Char('0')) * std::clamp(chars, 1, 60) + 4;
+    return std::max(metrics.horizontalAdvance(QLatin1Char('0')) * std::clamp(chars, 1, 60) + 4,
+                    TitleFitWidth());
+}
+
+void TColumn::SetDesignWidth(int width, std::string_view sample) {
+    if (width <= 0) {
+        return;
+    }
+    int fit = std::max(width, TitleFitWidth());
+    if (!sample.empty()) {
+        fit = std::max(fit, CellFitWidth(sample));
+    }
+    SetWidth(fit);
+}
+
+int TColumn::TitleFitWidth() const {
+    const QHeaderView* header = grid_.horizontalHeader();
+    // The header keeps its margin on either side of the label's room, and cuts the label a
+    // margin on either side short of that room again.
+    const int margin = header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    return TextWidth(ToQFont(Title().Font()), QString::fromStdString(Title().Caption())) +
+           4 * margin;
+}
+
+int TColumn::CellFitWidth(std::string_view text) const {
+    // A cell's text keeps a margin on either side, and the grid line takes one pixel.
+    const int margin =
+        grid_.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &grid_) + 1;
+    return TextWidth(ToQFont(Font()),
+                     QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()))) +
+           2 * margin + (grid_.showGrid() ? 1 : 0);
 }
 
 void TColumn::SetWidth(int width) {

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ui/font_spec.h"
@@ -59,9 +60,16 @@ class TColumn {
     // The grid's font until set.
     const FontSpec& Font() const;
     void SetFont(const FontSpec& font);
-    // In pixels; until set, from the field's display width.
+    // In pixels; until set, from the field's display width, never narrower than the title.
     int Width() const;
     void SetWidth(int width);
+    // A width from a form's design: widened where the title, or `sample` (a value the column
+    // is meant to show, such as a phone number), would not show whole in the fonts the column
+    // has now; 0 keeps the field's own width.
+    void SetDesignWidth(int width, std::string_view sample = {});
+    // The narrowest widths that show the title whole, and `text` whole in a cell.
+    int TitleFitWidth() const;
+    int CellFitWidth(std::string_view text) const;
     // True when the column has a width of its own.
     bool HasWidth() const { return width_ > 0; }
     bool ReadOnly() const { return read_only_; }

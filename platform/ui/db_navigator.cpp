@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QToolButton>
+#include <exception>
 
 #include "platform/db/data_link.h"
 #include "platform/db/data_set.h"
@@ -120,8 +121,14 @@ void TDBNavigator::UpdateButtons() {
     bool browsing_modifiable = false;
     bool empty = true;
     if (active) {
-        up = !data_set->Bof();
-        down = !data_set->Eof();
+        // At the only record a filter leaves, neither way leads anywhere.
+        try {
+            up = data_set->HasPriorRecord();
+            down = data_set->HasNextRecord();
+        } catch (const std::exception&) {
+            up = !data_set->Bof();
+            down = !data_set->Eof();
+        }
         editing = link_->Editing();
         empty = data_set->IsEmpty();
         browsing_modifiable =

@@ -17,6 +17,10 @@ QFont ToQFont(const FontSpec& spec) {
     return font;
 }
 
+QFont MenuBarFont() {
+    return ToQFont(FontSpec{"Arial", 9});
+}
+
 FontSpec FromQFont(const QFont& font, TColor color) {
     FontSpec spec;
     spec.name = font.family().toStdString();

@@ -20,6 +20,10 @@ struct FontSpec {
 };
 
 QFont ToQFont(const FontSpec& spec);
+// The font of a window's main menu. Windows draws menu bars in its own menu font, whatever the
+// window's; Arial of 9 points stands in for it, so that a bar keeps the room its window was
+// designed with.
+QFont MenuBarFont();
 FontSpec FromQFont(const QFont& font, TColor color);
 
 }  // namespace ui

@@ -1,7 +1,9 @@
 #include "platform/ui/form.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScreen>
 
 #include "platform/ui/dialogs.h"
 #include "platform/ui/help.h"
@@ -61,6 +63,17 @@ void Form::ShowHelp() const {
     if (const int context = CurrentHelpContext(); context != 0) {
         ShowHelpContext(context);
     }
+}
+
+void Form::CentreOnScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return;
+    }
+    const QRect area = screen->availableGeometry();
+    const QSize size = frameGeometry().size();
+    move(area.x() + (area.width() - size.width()) / 2,
+         area.y() + (area.height() - size.height()) / 2);
 }
 
 void Form::SetFormFont(const FontSpec& font) {

@@ -35,6 +35,10 @@ class Form : public QWidget {
     // Opens the help of the current context (F1 does too); nothing for context 0.
     void ShowHelp() const;
 
+    // Moves the window to the middle of the primary screen's free area (its frame included
+    // once it has one).
+    void CentreOnScreen();
+
     void SetFormFont(const FontSpec& font);
     FontSpec FormFont() const;
 

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
+#include <QFontInfo>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 #include <fstream>
 #include <memory>
@@ -17,6 +20,7 @@
 #include "platform/db/field.h"
 #include "platform/ui/qt_test_app.h"
 #include "platform/ui/scripted_dialogs.h"
+#include "platform/ui/tests/text_fit.h"
 
 namespace book::testing {
 namespace {
@@ -121,6 +125,31 @@ TEST_F(TelefoonLogFormTest, ShowsTheLogInDesignColumnsAndTheStoredOrder) {
     }
     // The memo column shows the marker, not the text.
     EXPECT_EQ(Cell(0, ColumnOf("MEMO")), "(MEMO)");
+}
+
+TEST_F(TelefoonLogFormTest, AtItsDesignSizeTheWindowShowsItsTextsWhole) {
+    MakeLog(Calls());
+    TfTelefoonLog& f = Open();
+    f.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+    ASSERT_EQ(f.size(), QSize(622, 447));
+    // The design's widths are Arial's: the window must get it, or its metric twin.
+    EXPECT_EQ(QFontInfo(f.g1->font()).family().toStdString(), "Liberation Sans");
+    EXPECT_EQ(f.g1->Font().name, "Arial") << "the grid follows the window's font";
+
+    f.g1->setFocus();
+    f.mfilters[6]->trigger();  // "Filters (aan)" is the menu's widest state
+    ASSERT_EQ(f.Filters1->title().toStdString(), "Filters (aan)");
+    QCoreApplication::processEvents();
+    std::vector<std::string> cut = ui::testing::CutLabelsAndButtons(f);
+    for (const std::string& c : ui::testing::CutMenuTitles(*f.MainMenu1)) {
+        cut.push_back(c);
+    }
+    for (const std::string& c : ui::testing::CutGridTexts(
+             *f.g1, {ColumnOf("DATUM"), ColumnOf("TIJD"), ColumnOf("NUMMER")})) {
+        cut.push_back(c);
+    }
+    EXPECT_TRUE(cut.empty()) << ::testing::PrintToString(cut);
 }
 
 TEST_F(TelefoonLogFormTest, WindowBoundsAndFontFromTheSettings) {

@@ -98,6 +98,54 @@ TEST_P(RingSizes, BookmarksSurviveOtherMovesAndEdits) {
     EXPECT_EQ(people.Id(), 4) << "the ring around a bookmark continues in order";
 }
 
+TEST_P(RingSizes, HasNextAndPriorSayWhetherAMoveLeadsToAnotherRecord) {
+    PeopleTable people(4);
+    people.Link(GetParam());
+    // Reached by moving, not by First or Last: Bof and Eof are still false at the ends.
+    people.table->MoveBy(3);
+    people.table->MoveBy(-3);
+    ASSERT_EQ(people.Id(), 1);
+    ASSERT_FALSE(people.table->Bof());
+    EXPECT_FALSE(people.table->HasPriorRecord());
+    EXPECT_TRUE(people.table->HasNextRecord());
+    people.table->MoveBy(3);
+    ASSERT_EQ(people.Id(), 4);
+    ASSERT_FALSE(people.table->Eof());
+    EXPECT_FALSE(people.table->HasNextRecord());
+    EXPECT_TRUE(people.table->HasPriorRecord());
+    EXPECT_EQ(people.Id(), 4) << "asking leaves the active record";
+    people.table->Prior();
+    EXPECT_EQ(people.Id(), 3) << "and the cursor, for the next move";
+    EXPECT_TRUE(people.table->HasNextRecord());
+    EXPECT_TRUE(people.table->HasPriorRecord());
+
+    // A filter that leaves one record: neither way leads anywhere.
+    people.table->SetOnFilterRecord([](TDataSet& data_set, bool& accept) {
+        accept = data_set.FieldByName("ID").AsInteger() == 3;
+    });
+    people.table->SetFiltered(true);
+    ASSERT_EQ(people.Id(), 3);
+    EXPECT_FALSE(people.table->HasNextRecord());
+    EXPECT_FALSE(people.table->HasPriorRecord());
+    people.table->SetFiltered(false);
+    EXPECT_TRUE(people.table->HasNextRecord());
+
+    people.table->Edit();
+    people.table->Last();  // posts
+    EXPECT_FALSE(people.table->HasNextRecord()) << "at Eof";
+    people.table->Edit();
+    EXPECT_TRUE(people.table->HasPriorRecord()) << "editing: the ring and Bof decide";
+    people.table->Cancel();
+}
+
+TEST(Navigation, HasNextAndPriorOnEmptyAndClosedDataSets) {
+    PeopleTable people(0);
+    EXPECT_FALSE(people.table->HasNextRecord());
+    EXPECT_FALSE(people.table->HasPriorRecord());
+    people.table->Close();
+    EXPECT_FALSE(people.table->HasNextRecord());
+}
+
 INSTANTIATE_TEST_SUITE_P(BufferCounts, RingSizes, ::testing::Values(1, 2, 3, 7, 10));
 
 TEST(Navigation, EmptyDataSetIsBothBofAndEof) {

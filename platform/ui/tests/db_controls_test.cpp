@@ -46,6 +46,8 @@ struct NavigatorCase {
 TEST(DbNavigator, ButtonStatesFollowTheDataSet) {
     const NavigatorCase cases[] = {
         {"first", 5, 0, false, false, false, "0011111001"},
+        {"the only record", 1, 0, false, false, false, "0000111001"},
+        {"last, reached by moving", 5, 4, false, false, false, "1100111001"},
         {"middle", 5, 2, false, false, false, "1111111001"},
         {"last", 5, -1, false, false, false, "1100111001"},
         {"empty", 0, 0, false, false, false, "0000101001"},
@@ -83,6 +85,25 @@ TEST(DbNavigator, ButtonStatesFollowTheDataSet) {
         EXPECT_EQ(enabled, c.enabled);
         navigator.SetDataSource(nullptr);
     }
+}
+
+TEST(DbNavigator, AFilterThatLeavesOneRecordDisablesEveryMove) {
+    PeopleTable people(5);
+    db::TDataSource source;
+    source.SetDataSet(people.table.get());
+    TDBNavigator navigator;
+    navigator.SetDataSource(&source);
+    people.table->SetOnFilterRecord([](db::TDataSet& data_set, bool& accept) {
+        accept = data_set.FieldByName("ID").AsInteger() == 4;
+    });
+    people.table->SetFiltered(true);
+    for (TNavigateBtn b : {nbFirst, nbPrior, nbNext, nbLast}) {
+        EXPECT_FALSE(navigator.ButtonEnabled(b)) << b;
+    }
+    people.table->SetFiltered(false);
+    EXPECT_TRUE(navigator.ButtonEnabled(nbNext));
+    EXPECT_TRUE(navigator.ButtonEnabled(nbLast));
+    navigator.SetDataSource(nullptr);
 }
 
 TEST(DbNavigator, HintsPerKindVisibleButtonsAndConfirmedDelete) {
