@@ -32,6 +32,7 @@
 #include "platform/os/recording_dialer.h"
 #include "platform/rtl/whole_file.h"
 #include "platform/ui/db_grid.h"
+#include "platform/ui/font_spec.h"
 #include "platform/ui/qt_test_app.h"
 #include "platform/ui/scripted_dialogs.h"
 #include "xbase/table.h"
@@ -314,10 +315,10 @@ TEST_F(KlapperCommandsTest, AChosenFontReachesEveryColumnAndItsTitleAndIsKept) {
                 EXPECT_EQ(f.color, ui::clRed) << i;
             }
         }
-        // The menu bar keeps the desktop's font, so every menu stays in reach.
+        // The menu bar keeps the menu font, so every menu stays in reach.
         const QFont barFont = w.findChild<QMenuBar*>()->font();
-        EXPECT_EQ(barFont.family().toStdString(), QApplication::font().family().toStdString());
-        EXPECT_EQ(barFont.pointSizeF(), QApplication::font().pointSizeF());
+        EXPECT_EQ(barFont.family().toStdString(), ui::MenuBarFont().family().toStdString());
+        EXPECT_EQ(barFont.pointSizeF(), ui::MenuBarFont().pointSizeF());
         // Each column keeps its own style.
         EXPECT_TRUE(naam.Font().bold);
         EXPECT_FALSE(w.g2().Columns()[0].Font().bold);

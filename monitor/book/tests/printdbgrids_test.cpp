@@ -6,6 +6,7 @@
 #include <QListWidget>
 #include <QTimer>
 
+#include <algorithm>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -212,7 +213,10 @@ TEST_F(PrintTest, ThePageNumberAndEveryTitleReachThePdfWhole) {
     const auto titles = Items(c.ListBox());
     ui::TDBGrid& grid = w.g2();
     const PrintColumn name = PrintColumns(grid)[2];
-    const int nameWidth = report::QtTextMeasurer().Width(name.titleFont, name.title) + 4;
+    report::QtTextMeasurer measure;
+    const int nameWidth = std::max(measure.Width(name.titleFont, name.title),
+                                   measure.Width(name.cellFont, "Jansen")) +
+                          4;
     grid.Columns()[2].SetWidth(nameWidth);
     grid.Columns()[0].SetWidth(report::PageGeometry{}.ContentWidth() - 5 - nameWidth);
     c.ListBox().setCurrentRow(0);
