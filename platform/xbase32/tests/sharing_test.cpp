@@ -168,23 +168,6 @@ TEST_F(SharingTest, HeldHeaderOrMemoLockTimesOutAppendAndMemoWrite) {
     EXPECT_TRUE(sx_Replace("NOTE", SX_R_MEMO, "text"));
 }
 
-TEST_F(SharingTest, TableCutShortByAnotherProgramFailsTheReadInsteadOfEndingTheProcess) {
-    const std::string path = Create("kort.DBF", "ID:C:8,PAD:C:240");
-    Open(path, SX_SHARED);
-    for (int i = 0; i < 2000; ++i) {
-        AppendTexts({"r" + std::to_string(i)});
-    }
-    sx_Unlock(0);
-    sx_Go(1500);
-    ASSERT_STREQ(sx_GetTrimString("ID"), "r1499");
-    // Another program keeps the header but drops all but the first records.
-    std::filesystem::resize_file(path, 1000);
-    sx_Go(1800);
-    EXPECT_NE(std::string(sx_LastErrorText()), "");
-    sx_Go(1);
-    EXPECT_EQ(sx_RecNo(), 1);
-}
-
 TEST_F(SharingTest, ReaderSeesAnotherProcessGrowTheTableFarPastWhatItFirstSaw) {
     // Records wide enough that the appends outgrow whatever room the reader set aside at open.
     const std::string path = Create("grow.DBF", "ID:C:8,PAD:C:240");
